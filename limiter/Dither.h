@@ -1,0 +1,31 @@
+// The one dither generator of the process, shared by every instance: a 32-bit linear congruential
+// sequence. An instance claims the states a block needs in one atomic step, so instances processing on
+// different threads draw disjoint stretches and one instance alone sees the plain sequence.
+#pragma once
+
+#include <cstdint>
+
+namespace Dither {
+
+constexpr std::uint32_t multiplier = 1664525u;
+constexpr std::uint32_t increment = 1013904223u;
+constexpr double amplitude16 = 1.0 / 32768.0;    // 2^-15
+constexpr double amplitude24 = 1.0 / 8388608.0;  // 2^-23
+constexpr double unit = 1.0 / 2147483648.0;      // 2^-31
+
+inline std::uint32_t next(std::uint32_t& state)
+{
+    state = state * multiplier + increment;
+    return state;
+}
+
+// The state reached from `state` after `steps` advances.
+std::uint32_t jump(std::uint32_t state, std::uint32_t steps);
+
+// Advances the shared state by `steps` and returns the state before them.
+std::uint32_t claim(std::uint32_t steps);
+
+// The shared state now (for tests and tools).
+std::uint32_t peek();
+
+}  // namespace Dither

@@ -1,0 +1,62 @@
+#include "limiter/Limiter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "limiter/LimiterParams.h"
+
+Limiter::Limiter(audioMasterCallback audioMaster) : Plug(audioMaster, LimiterParams::count)
+{
+    setUniqueID(vstFourCC('Q', 'v', '7', 'm'));
+    layout = EditorLayout{160, 260, LimiterParams::count, 101, static_cast<std::int32_t>(sizeof(MeterBlock)),
+                          0x6BADD3};
+    // The editor arrives with the window code; until then the effect has none.
+    setFlag(effFlagsHasEditor, getEditor() != nullptr);
+    for (int i = 0; i < LimiterParams::count; ++i) {
+        const LimiterParams::Declaration& d = LimiterParams::declarations[i];
+        params.declare(i, d.name, d.label, d.defaultValue);
+    }
+    loadDefaults();
+}
+
+Limiter::~Limiter() = default;
+
+void Limiter::getDisplayText(VstInt32 index, char* text, float value)
+{
+    const double v = value;
+    char shown[32] = {};
+    switch (index) {
+    case LimiterParams::threshold:
+        std::snprintf(shown, sizeof shown, "%.1f", 20.0 * (v - 1.0));
+        break;
+    case LimiterParams::release:
+        std::snprintf(shown, sizeof shown, "%.1f", std::pow(10.0, 2.0 * v - 2.0) * 1000.0);
+        break;
+    case LimiterParams::makeup:
+        std::snprintf(shown, sizeof shown, "%d", static_cast<int>(v * 100.0));
+        break;
+    case LimiterParams::meterScale:
+        std::snprintf(shown, sizeof shown, "%s", 0.5 < v ? "40dB" : "20dB");
+        break;
+    case LimiterParams::dither:
+        std::snprintf(shown, sizeof shown, "%s", 0.5 < v ? "24" : "16");
+        break;
+    default:
+        text[kVstMaxParamStrLen - 1] = 0;
+        return;
+    }
+    std::memcpy(text, shown, std::min<std::size_t>(std::strlen(shown) + 1, kVstMaxParamStrLen));
+    text[kVstMaxParamStrLen - 1] = 0;
+}
+
+AudioEffect* createLimiter(audioMasterCallback audioMaster)
+{
+    try {
+        return new Limiter(audioMaster);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}

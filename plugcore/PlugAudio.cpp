@@ -1,0 +1,141 @@
+// The audio driver: single precision is widened into the conversion buffers, and the double path runs
+// the effect on sub-blocks cut at the positions of the MIDI events that came with the call.
+#include <algorithm>
+
+#include "platform/Platform.h"
+#include "plugcore/Plug.h"
+
+namespace PlugCore {
+
+namespace {
+
+template <bool accumulate>
+void narrow(float** outputs, double* const* buffers, VstInt32 channels, VstInt32 frames)
+{
+    for (VstInt32 c = 0; c < channels; ++c) {
+        float* out = outputs[c];
+        const double* in = buffers[c];
+        for (VstInt32 i = 0; i < frames; ++i) {
+            if (accumulate)
+                out[i] += static_cast<float>(in[i]);
+            else
+                out[i] = static_cast<float>(in[i]);
+        }
+    }
+}
+
+void widen(double* const* buffers, float* const* inputs, VstInt32 channels, VstInt32 frames)
+{
+    for (VstInt32 c = 0; c < channels; ++c) {
+        double* out = buffers[c];
+        const float* in = inputs[c];
+        for (VstInt32 i = 0; i < frames; ++i)
+            out[i] = in[i];
+    }
+}
+
+}  // namespace
+
+void Plug::processReplacing(float** inputs, float** outputs, VstInt32 frames)
+{
+    if (!conversionBlock)
+        allocateBuffers(blockSize);
+    if (frames > blockSize)
+        return;
+    if (!conversionBlock) {
+        for (VstInt32 c = 0; c < 2 * outputPairs; ++c)
+            std::fill(outputs[c], outputs[c] + std::max<VstInt32>(frames, 0), 0.0f);
+        return;
+    }
+    widen(inputBuffers.get(), inputs, 2 * inputPairs, frames);
+    processDoubleReplacing(inputBuffers.get(), outputBuffers.get(), frames);
+    narrow<false>(outputs, outputBuffers.get(), 2 * outputPairs, frames);
+}
+
+void Plug::process(float** inputs, float** outputs, VstInt32 frames)
+{
+    if (!conversionBlock)
+        allocateBuffers(blockSize);
+    if (frames > blockSize || !conversionBlock)
+        return;
+    widen(inputBuffers.get(), inputs, 2 * inputPairs, frames);
+    processDoubleReplacing(inputBuffers.get(), outputBuffers.get(), frames);
+    narrow<true>(outputs, outputBuffers.get(), 2 * outputPairs, frames);
+}
+
+void Plug::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames)
+{
+    if (frames > getBlockSize()) {
+        // The host's event block is valid only during this call: it must not reach the next one.
+        pendingEvents = nullptr;
+        Platform::showMessageBox("PANIC", "ALLERT", Platform::MessageStyle::plainOk);
+        return;
+    }
+    frames = std::max<VstInt32>(frames, 0);
+    bool changed = params.takeChanges();
+
+    const VstTimeInfo* time = getTimeInfo(kVstTempoValid | kVstPpqPosValid | kVstTransportPlaying);
+    const float tempo = (time && (time->flags & kVstTempoValid)) ? static_cast<float>(time->tempo) : 120.0f;
+    const bool playing = time && (time->flags & kVstTransportPlaying);
+    if (playing && (time->flags & kVstPpqPosValid))
+        songPosition = time->ppqPos;
+
+    VstInt32 pos = 0;
+    if (pendingEvents && pendingEvents->numEvents > 0) {
+        const VstEvents& events = *pendingEvents;
+        VstInt32 i = 0;
+        while (i < events.numEvents) {
+            // An event earlier than the current position (out of order, or negative) counts as at it.
+            const VstEvent* event = events.events[i];
+            const VstInt32 d = std::max(event ? event->deltaFrames : pos, pos);
+            if (d > frames) {
+                while (i < events.numEvents)
+                    i = dispatchEvents(events, i);
+                break;
+            }
+            if (d != pos)
+                runEffect(pos, d, changed, tempo, playing, inputs, outputs);
+            pos = d;
+            i = dispatchEvents(events, i);
+        }
+    }
+    if (pos < frames)
+        runEffect(pos, frames, changed, tempo, playing, inputs, outputs);
+    pendingEvents = nullptr;
+}
+
+void Plug::runEffect(VstInt32 from, VstInt32 to, bool& changed, double tempo, bool playing, double** inputs,
+                     double** outputs)
+{
+    for (VstInt32 c = 0; c < 2 * inputPairs; ++c)
+        inputCursor[c] = inputs[c] + from;
+    for (VstInt32 c = 0; c < 2 * outputPairs; ++c)
+        outputCursor[c] = outputs[c] + from;
+    const double rate = sampleRate;
+    const double beatsPerSample = tempo / (rate * 60.0);
+    const TransportInfo info{tempo, songPosition, beatsPerSample, rate};
+    const bool keepRunning = processBlock(changed, info, inputCursor.get(), outputCursor.get(), to - from);
+    changed = false;
+    if (keepRunning || playing)
+        songPosition += (to - from) * tempo / (rate * 60.0);
+    else
+        songPosition = 0.0;
+}
+
+VstInt32 Plug::dispatchEvents(const VstEvents& events, VstInt32 first)
+{
+    const VstEvent* head = events.events[first];
+    const VstInt32 t = head ? head->deltaFrames : 0;
+    for (VstInt32 j = first; j < events.numEvents; ++j) {
+        const VstEvent* event = events.events[j];
+        if (!event)
+            continue;
+        if (event->deltaFrames > t)
+            return j;
+        if (event->type == kVstMidiType)
+            handleMidiEvent(*reinterpret_cast<const VstMidiEvent*>(event));
+    }
+    return events.numEvents;
+}
+
+}  // namespace PlugCore

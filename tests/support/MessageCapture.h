@@ -1,0 +1,26 @@
+// Captures the message boxes the plug-in shows on this thread and closes them with OK, so a test can
+// check caption and text without anyone clicking.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace TestSupport {
+
+struct ShownMessage {
+    std::string caption;
+    std::string text;
+};
+
+class MessageCapture {
+public:
+    MessageCapture();
+    ~MessageCapture();
+    MessageCapture(const MessageCapture&) = delete;
+    MessageCapture& operator=(const MessageCapture&) = delete;
+
+    // The boxes shown since construction or the last call.
+    std::vector<ShownMessage> take();
+};
+
+}  // namespace TestSupport
