@@ -5,4 +5,4 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/install-deps.sh
 cmake --preset linux >/dev/null
 cmake --build --preset linux >/dev/null
-exec build/linux/tarn-render "${@:---info}"
+exec build/linux/tarn-render "$@"

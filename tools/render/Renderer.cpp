@@ -1,0 +1,127 @@
+#include "tools/render/Renderer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iomanip>
+#include <ostream>
+
+namespace Render {
+
+namespace {
+
+// The dither adds at most 2^-14 (16 bits); anything beyond full scale plus that was not clipped.
+constexpr double fullScaleWithDither = 1.0 + 1.0 / 16384.0;
+// Below this the input is too quiet for its gain change to be told from the dither.
+constexpr double reductionFloor = 1e-3;
+
+double toDb(double level) { return level > 0.0 ? 20.0 * std::log10(level) : -INFINITY; }
+
+template <typename Sample>
+void renderBlocks(VstHost::HostedEffect& host, const StereoAudio& input, StereoAudio& output, int blockSize,
+                  const Progress& progress)
+{
+    std::vector<Sample> inL(blockSize), inR(blockSize), outL(blockSize), outR(blockSize);
+    Sample* in[2] = {inL.data(), inR.data()};
+    Sample* out[2] = {outL.data(), outR.data()};
+    const std::size_t total = input.frames();
+    std::size_t reported = 0;
+    for (std::size_t at = 0; at < total; at += blockSize) {
+        const int n = static_cast<int>(std::min<std::size_t>(blockSize, total - at));
+        std::copy_n(input.left.begin() + at, n, inL.begin());
+        std::copy_n(input.right.begin() + at, n, inR.begin());
+        if constexpr (sizeof(Sample) == sizeof(double))
+            host.processDoubleReplacing(in, out, n);
+        else
+            host.processReplacing(in, out, n);
+        for (int i = 0; i < n; ++i) {
+            output.left[at + i] = static_cast<float>(outL[i]);
+            output.right[at + i] = static_cast<float>(outR[i]);
+        }
+        if (progress && at - reported >= total / 50) {
+            reported = at;
+            progress(static_cast<double>(at) / total);
+        }
+    }
+    if (progress)
+        progress(1.0);
+}
+
+}  // namespace
+
+StereoAudio renderThrough(VstHost::HostedEffect& host, const StereoAudio& input, const RenderOptions& options,
+                          const Progress& progress)
+{
+    StereoAudio output;
+    output.sampleRate = input.sampleRate;
+    output.format = input.format;
+    output.left.resize(input.frames());
+    output.right.resize(input.frames());
+    if (options.doublePrecision)
+        renderBlocks<double>(host, input, output, options.blockSize, progress);
+    else
+        renderBlocks<float>(host, input, output, options.blockSize, progress);
+    return output;
+}
+
+int measureLatency(VstHost::HostedEffect& host, double sampleRate, int maxFrames, const RenderOptions& options)
+{
+    StereoAudio probe;
+    probe.sampleRate = sampleRate;
+    probe.left.assign(maxFrames, 0.0f);
+    probe.right.assign(maxFrames, 0.0f);
+    probe.left[0] = probe.right[0] = 0.01f;  // -40 dBFS, below any threshold
+    const StereoAudio out = renderThrough(host, probe, options);
+    int best = -1;
+    float bestLevel = 0.001f;  // well above the dither
+    for (int i = 0; i < maxFrames; ++i) {
+        const float level = std::max(std::fabs(out.left[i]), std::fabs(out.right[i]));
+        if (level > bestLevel) {
+            bestLevel = level;
+            best = i;
+        }
+    }
+    return best;
+}
+
+void measureLevels(const StereoAudio& input, const StereoAudio& output, int latency, RenderReport& report)
+{
+    double inPeak = 0.0, outPeak = 0.0, reduction = 0.0;
+    long long above = 0;
+    const std::size_t frames = input.frames();
+    for (std::size_t i = 0; i < frames; ++i) {
+        inPeak = std::max({inPeak, std::fabs(double(input.left[i])), std::fabs(double(input.right[i]))});
+        const double outL = std::fabs(double(output.left[i])), outR = std::fabs(double(output.right[i]));
+        outPeak = std::max({outPeak, outL, outR});
+        above += (outL > fullScaleWithDither) + (outR > fullScaleWithDither);
+        if (latency >= 0 && i >= static_cast<std::size_t>(latency)) {
+            const std::size_t from = i - latency;
+            const double inLevel = std::max(std::fabs(double(input.left[from])), std::fabs(double(input.right[from])));
+            const double outLevel = std::max(outL, outR);
+            if (inLevel > reductionFloor && outLevel > 0.0)
+                reduction = std::max(reduction, toDb(inLevel) - toDb(outLevel));
+        }
+    }
+    report.inputPeakDb = toDb(inPeak);
+    report.outputPeakDb = toDb(outPeak);
+    report.largestReductionDb = reduction;
+    report.samplesAboveFullScale = above;
+}
+
+void printReport(const RenderReport& r, std::ostream& out)
+{
+    out << std::fixed << std::setprecision(2);
+    out << "latency:               " << r.reportedLatency << " samples reported, ";
+    if (r.measuredLatency >= 0)
+        out << r.measuredLatency << " measured\n";
+    else
+        out << "not measurable\n";
+    out << "input peak:            " << r.inputPeakDb << " dBFS\n"
+        << "output peak:           " << r.outputPeakDb << " dBFS\n"
+        << "largest gain reduction: " << r.largestReductionDb << " dB (output against the input it came from)\n"
+        << "samples over full scale: " << r.samplesAboveFullScale << " (beyond the dither's reach; must be 0)\n"
+        << "time:                  " << std::setprecision(3) << r.seconds << " s for " << r.audioSeconds
+        << " s of audio (" << std::setprecision(0) << (r.seconds > 0 ? r.audioSeconds / r.seconds : 0.0)
+        << "x real time)\n";
+}
+
+}  // namespace Render

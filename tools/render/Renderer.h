@@ -1,0 +1,43 @@
+// Runs stereo audio through a hosted plug-in in host-sized blocks and measures what came out.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "tools/render/WavFile.h"
+#include "tools/vsthost/HostedEffect.h"
+
+namespace Render {
+
+struct RenderOptions {
+    int blockSize = 512;
+    bool doublePrecision = false;
+};
+
+// Called with the share done (0..1) now and then.
+using Progress = std::function<void(double)>;
+
+// The plug-in must be started at the audio's rate with a block size of at least options.blockSize.
+StereoAudio renderThrough(VstHost::HostedEffect& host, const StereoAudio& input, const RenderOptions& options,
+                          const Progress& progress = {});
+
+struct RenderReport {
+    int reportedLatency = 0;
+    int measuredLatency = -1;  // -1: no impulse came through
+    double inputPeakDb = 0.0;
+    double outputPeakDb = 0.0;
+    double largestReductionDb = 0.0;
+    long long samplesAboveFullScale = 0;
+    double seconds = 0.0;
+    double audioSeconds = 0.0;
+};
+
+// Where a small impulse comes out of a fresh, started instance; -1 when it never does.
+int measureLatency(VstHost::HostedEffect& host, double sampleRate, int maxFrames, const RenderOptions& options);
+
+// Levels of input and output, and the largest drop of output below the input it came from.
+void measureLevels(const StereoAudio& input, const StereoAudio& output, int latency, RenderReport& report);
+
+void printReport(const RenderReport& report, std::ostream& out);
+
+}  // namespace Render
