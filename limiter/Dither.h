@@ -25,7 +25,8 @@ std::uint32_t jump(std::uint32_t state, std::uint32_t steps);
 // Advances the shared state by `steps` and returns the state before them.
 std::uint32_t claim(std::uint32_t steps);
 
-// The shared state now (for tests and tools).
+// The shared state now, and a fresh start from a given state (for reproducible tests).
 std::uint32_t peek();
+void restart(std::uint32_t state);
 
 }  // namespace Dither

@@ -1,6 +1,7 @@
 // The built plug-in library, loaded and driven as a host loads it.
 #include <gtest/gtest.h>
 
+#include "limiter/RoundingMode.h"
 #include "tests/support/StereoBuffers.h"
 #include "tools/vsthost/HostedEffect.h"
 
@@ -20,6 +21,22 @@ std::string builtPlugin()
 }
 
 }  // namespace
+
+// First in this file: the library must be freshly loaded, its dither generator untouched.
+TEST(Library, DitherStartsFromTheKnownStatesAfterLoading)
+{
+    PluginLibrary library;
+    ASSERT_TRUE(library.load(builtPlugin())) << library.error();
+    auto host = HostedEffect::create(library.entry());
+    host->start(44100.0f, 64);
+    StereoBuffers<double> in(4), out(4);
+    host->processDoubleReplacing(in.get(), out.get(), 4);
+
+    TowardZeroRounding rounding;
+    const double amplitude = 1.0 / 8388608.0, unit = 1.0 / 2147483648.0;  // 24-bit dither by default
+    EXPECT_EQ(out.left[0], amplitude * (1013904223 * unit + 1196435762 * unit));
+    EXPECT_EQ(out.right[0], amplitude * (-775096599 * unit + -1426500812 * unit));
+}
 
 TEST(Library, LoadsAndCreatesTheEffect)
 {
