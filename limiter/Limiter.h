@@ -27,6 +27,7 @@ public:
 
 private:
     void updateCoefficients();
+    void gatherMeter(int channel, double v);
     void publish();
 
     EditorLayout layout{};

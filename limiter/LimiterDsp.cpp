@@ -103,56 +103,79 @@ bool Limiter::processBlock(bool paramsChanged, const PlugCore::TransportInfo& /*
     double* const delayLeft = delayStorage.get();
     double* const delayRight = delayLeft + lookahead;
     double* const history = delayRight + lookahead;
+    const double* const inLeft = inputs[0];
+    const double* const inRight = inputs[1];
+    double* const outLeft = outputs[0];
+    double* const outRight = outputs[1];
     const double amplitude = dither24 ? Dither::amplitude24 : Dither::amplitude16;
     std::uint32_t seed = Dither::claim(4u * static_cast<std::uint32_t>(frames));
 
+    // The state lives in locals through the loop: the output stores could otherwise alias it.
+    double fast = envFast, slow = envSlow, smoothed = gainLog;
+    VstInt32 position = ringPosition;
+    const double inGain = inputGain, makeup = makeupGain, release = releaseCoeff, attack = attackCoeff;
+    const double compensation = releaseComp;
+
     for (VstInt32 i = 0; i < frames; ++i) {
-        const double xL = inputs[0][i];
-        const double xR = inputs[1][i];
+        const double xL = inLeft[i];
+        const double xR = inRight[i];
 
-        const double over = std::max(std::fabs(xL), std::fabs(xR)) * inputGain;
-        const double w = over > 1.0 ? std::log(over) * releaseComp : 0.0;  // ln 1 is 0
-        envFast = w > envFast ? w : flushed(envFast + releaseCoeff * (w - envFast));
-        envSlow = envFast > envSlow ? envFast : flushed(envSlow + releaseCoeff * (envFast - envSlow));
+        const double over = std::max(std::fabs(xL), std::fabs(xR)) * inGain;
+        const double w = over > 1.0 ? std::log(over) * compensation : 0.0;  // ln 1 is 0
+        fast = w > fast ? w : flushed(fast + release * (w - fast));
+        slow = fast > slow ? fast : flushed(slow + release * (fast - slow));
 
-        const double old = history[ringPosition];
-        const double c = flushed(gainLog + attackCoeff * ((envSlow * rampTarget - gainLog) - old * rampHistory));
-        gainLog = c > envSlow ? envSlow : c;
-        history[ringPosition] = gainLog;
+        const double old = history[position];
+        const double c = flushed(smoothed + attack * ((slow * rampTarget - smoothed) - old * rampHistory));
+        smoothed = c > slow ? slow : c;
+        history[position] = smoothed;
 
-        const double delayed[2] = {delayLeft[ringPosition], delayRight[ringPosition]};
-        delayLeft[ringPosition] = xL;
-        delayRight[ringPosition] = xR;
-        if (++ringPosition == lookahead)
-            ringPosition = 0;
+        const double dL = delayLeft[position];
+        const double dR = delayRight[position];
+        delayLeft[position] = xL;
+        delayRight[position] = xR;
+        if (++position == lookahead)
+            position = 0;
 
-        const double gain = gainLog == 0.0 ? 1.0 : std::exp(-gainLog);  // exp 0 is 1
+        const double gain = smoothed == 0.0 ? 1.0 : std::exp(-smoothed);  // exp 0 is 1
         if (gain < meterBlock.minGain)
             meterBlock.minGain = static_cast<float>(gain);
-        const double g = gain * makeupGain;
+        const double g = gain * makeup;
 
-        for (int ch = 0; ch < 2; ++ch) {
-            const double v = std::min(1.0, std::max(-1.0, delayed[ch] * g));
-            power[ch] = static_cast<float>(flushed(power[ch] + powerCoeff * (v * v - power[ch])));
-            const double magnitude = std::fabs(v);
-            if (magnitude > meterBlock.outPeak[ch])
-                meterBlock.outPeak[ch] = static_cast<float>(magnitude);
-            if (magnitude > meterBlock.peakHold[ch]) {
-                meterBlock.peakHold[ch] = static_cast<float>(magnitude);
-                holdCount[ch] = 0;
-            }
-            if (power[ch] > meterBlock.outPower[ch])
-                meterBlock.outPower[ch] = power[ch];
+        const double vL = std::min(1.0, std::max(-1.0, dL * g));
+        const double vR = std::min(1.0, std::max(-1.0, dR * g));
+        gatherMeter(0, vL);
+        gatherMeter(1, vR);
 
-            const auto q1 = static_cast<std::int32_t>(Dither::next(seed));
-            const auto q2 = static_cast<std::int32_t>(Dither::next(seed));
-            outputs[ch][i] = v + amplitude * (q1 * Dither::unit + q2 * Dither::unit);
-        }
+        const auto q1 = static_cast<std::int32_t>(Dither::next(seed));
+        const auto q2 = static_cast<std::int32_t>(Dither::next(seed));
+        const auto q3 = static_cast<std::int32_t>(Dither::next(seed));
+        const auto q4 = static_cast<std::int32_t>(Dither::next(seed));
+        outLeft[i] = vL + amplitude * (q1 * Dither::unit + q2 * Dither::unit);
+        outRight[i] = vR + amplitude * (q3 * Dither::unit + q4 * Dither::unit);
 
         if (++sampleCounter > meterInterval)
             publish();
     }
+    envFast = fast;
+    envSlow = slow;
+    gainLog = smoothed;
+    ringPosition = position;
     return true;
+}
+
+void Limiter::gatherMeter(int ch, double v)
+{
+    power[ch] = static_cast<float>(flushed(power[ch] + powerCoeff * (v * v - power[ch])));
+    const double magnitude = std::fabs(v);
+    if (magnitude > meterBlock.outPeak[ch])
+        meterBlock.outPeak[ch] = static_cast<float>(magnitude);
+    if (magnitude > meterBlock.peakHold[ch]) {
+        meterBlock.peakHold[ch] = static_cast<float>(magnitude);
+        holdCount[ch] = 0;
+    }
+    if (power[ch] > meterBlock.outPower[ch])
+        meterBlock.outPower[ch] = power[ch];
 }
 
 void Limiter::publish()

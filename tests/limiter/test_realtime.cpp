@@ -1,0 +1,81 @@
+// The audio thread never allocates or takes a lock once running: every allocation and (natively) every
+// mutex lock is counted while process calls run.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#if !defined(_WIN32)
+#include <dlfcn.h>
+#include <pthread.h>
+#endif
+
+#include "tests/support/StereoBuffers.h"
+#include "tests/support/TestEffect.h"
+#include "tools/vsthost/HostedEffect.h"
+
+namespace {
+std::atomic<bool> auditing{false};
+std::atomic<int> allocations{0};
+std::atomic<int> locks{0};
+}  // namespace
+
+void* operator new(std::size_t size)
+{
+    if (auditing.load(std::memory_order_relaxed))
+        allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+#if !defined(_WIN32)
+extern "C" int pthread_mutex_lock(pthread_mutex_t* mutex)
+{
+    using Lock = int (*)(pthread_mutex_t*);
+    static Lock real = reinterpret_cast<Lock>(dlsym(RTLD_NEXT, "pthread_mutex_lock"));
+    if (auditing.load(std::memory_order_relaxed))
+        locks.fetch_add(1, std::memory_order_relaxed);
+    return real(mutex);
+}
+#endif
+
+using namespace TestSupport;
+using VstHost::HostedEffect;
+
+TEST(Realtime, ProcessingAllocatesNothingAndTakesNoLock)
+{
+    auto host = HostedEffect::create(limiterEntry);
+    host->start(44100.0f, 512);
+    AudioEffect* effect = static_cast<AudioEffect*>(host->effect()->object);
+    static_cast<PlugCore::Plug*>(effect)->armLearn(2);
+
+    StereoBuffers<float> in(512, 0.0f), out(512);
+    StereoBuffers<double> din(512), dout(512);
+    for (int i = 0; i < 512; ++i)
+        in.left[i] = in.right[i] = din.left[i] = din.right[i] = 1.5f * ((i % 50) < 25 ? 1.0f : -1.0f);
+    host->processReplacing(in.get(), out.get(), 512);  // the first call may set up
+
+    const std::vector<VstMidiEvent> events = {HostedEffect::midiEvent(0, 0xB0, 7, 100),
+                                              HostedEffect::midiEvent(100, 0xB0, 7, 20),
+                                              HostedEffect::midiEvent(300, 0xB0, 120, 0),
+                                              HostedEffect::midiEvent(400, 0x90, 60, 100)};
+    allocations = 0;
+    locks = 0;
+    for (int round = 0; round < 200; ++round) {
+        if (round % 10 == 0)
+            host->sendMidi(events);  // the host's own bookkeeping, outside the audit
+        auditing = true;
+        host->setParameter(round % 5, 0.01f * round);
+        host->processReplacing(in.get(), out.get(), 512);
+        host->processDoubleReplacing(din.get(), dout.get(), 511);
+        host->processAccumulating(in.get(), out.get(), 300);
+        auditing = false;
+    }
+    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_EQ(locks.load(), 0);
+    EXPECT_NE(static_cast<PlugCore::Plug*>(effect)->paramTable()[2].midiKey, -1);  // the learn happened in there
+}

@@ -1,0 +1,63 @@
+// Built with ThreadSanitizer: one thread sets parameters while another processes audio. Every value the
+// audio side sees only ever grows (sets are monotonic), and the last set always arrives: no change is lost.
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "limiter/Limiter.h"
+
+int main()
+{
+    constexpr int sets = 200000;
+    constexpr int block = 64;
+    std::unique_ptr<Limiter> limiter(new Limiter(nullptr));
+    limiter->setSampleRate(44100.0f);
+    limiter->setBlockSize(block);
+    limiter->resume();
+    PlugCore::ParamTable& table = limiter->paramTable();
+
+    std::atomic<bool> done{false};
+    std::thread setter([&] {
+        for (int k = 1; k <= sets; ++k)
+            limiter->setParameter(k % 5, static_cast<float>(k) / sets);
+        done = true;
+    });
+
+    std::vector<double> left(block, 0.3), right(block, -0.3), outL(block), outR(block);
+    double* in[2] = {left.data(), right.data()};
+    double* out[2] = {outL.data(), outR.data()};
+    float seen[5] = {0, 0, 0, 0, 0};
+    int failures = 0, calls = 0;
+    auto check = [&] {
+        for (int i = 0; i < 5; ++i) {
+            const float v = table[i].dspValue;
+            if (v < seen[i] && calls > 0) {
+                std::fprintf(stderr, "parameter %d went back from %g to %g\n", i, double(seen[i]), double(v));
+                ++failures;
+            }
+            seen[i] = v;
+        }
+    };
+    while (!done) {
+        limiter->processDoubleReplacing(in, out, block);
+        check();
+        ++calls;
+    }
+    setter.join();
+    limiter->processDoubleReplacing(in, out, block);
+    check();
+    for (int i = 0; i < 5; ++i) {
+        int last = sets;
+        while (last % 5 != i)
+            --last;
+        if (table[i].dspValue != static_cast<float>(last) / sets) {
+            std::fprintf(stderr, "parameter %d ended at %g, not %g\n", i, double(table[i].dspValue),
+                         double(static_cast<float>(last) / sets));
+            ++failures;
+        }
+    }
+    std::printf("%d process calls while %d sets ran; %d failures\n", calls, sets, failures);
+    return failures ? 1 : 0;
+}
