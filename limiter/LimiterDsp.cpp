@@ -19,7 +19,7 @@ constexpr double rampHistory = 0.58197f;
 // Beyond a few seconds of look-ahead the rate is nonsense; the ring stays bounded.
 constexpr double maxLookahead = 1 << 20;
 
-double flushed(double x) { return (x >= -flushLimit && x <= flushLimit) ? 0.0 : x; }
+double flushed(double x) { return std::fabs(x) > flushLimit ? x : 0.0; }
 
 // A positive whole number of frames from a rate times a duration, truncated and kept within [low, high].
 VstInt32 framesOf(double product, VstInt32 low, double high)
