@@ -103,6 +103,7 @@ private:
     void learnAndDrive(VstInt32 key, VstInt32 data);
     bool pinProperties(VstInt32 index, const char* pairName, VstPinProperties* properties);
     std::vector<unsigned char> writeChunk(bool isPreset);
+    void showChunkError(const char* message);
 
     std::unique_ptr<double[]> conversionBlock;
     std::unique_ptr<double*[]> inputBuffers;
