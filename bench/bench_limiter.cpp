@@ -28,12 +28,10 @@ void runPlugin(benchmark::State& state, VstHost::PluginEntry entry, bool setThre
     std::vector<float> left(blockFrames * signalBlocks), right(left.size());
     fillLimitedSignal(left, right);
     std::vector<float> outL(blockFrames), outR(blockFrames);
-    std::vector<float> scratchL(blockFrames), scratchR(blockFrames);
     float* out[2] = {outL.data(), outR.data()};
     std::size_t block = 0;
     for (auto _ : state) {
         float* in[2] = {left.data() + block * blockFrames, right.data() + block * blockFrames};
-        // Some plug-ins need more channels than two: give them the same pair again.
         host->processReplacing(in, out, blockFrames);
         benchmark::DoNotOptimize(outL.data());
         block = (block + 1) % signalBlocks;
