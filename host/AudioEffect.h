@@ -81,7 +81,6 @@ protected:
     // One host request with the descriptor as its effect; 0 when there is no callback.
     VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                        float opt = 0.0f);
-    bool hasHost() const { return audioMaster != nullptr; }
 
     audioMasterCallback audioMaster;
     AEffEditor* editor = nullptr;

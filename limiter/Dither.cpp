@@ -33,8 +33,6 @@ std::uint32_t claim(std::uint32_t steps)
     return start;
 }
 
-std::uint32_t peek() { return ditherSeed.load(std::memory_order_relaxed); }
-
 void restart(std::uint32_t state) { ditherSeed.store(state, std::memory_order_relaxed); }
 
 }  // namespace Dither

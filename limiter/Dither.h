@@ -25,8 +25,7 @@ std::uint32_t jump(std::uint32_t state, std::uint32_t steps);
 // Advances the shared state by `steps` and returns the state before them.
 std::uint32_t claim(std::uint32_t steps);
 
-// The shared state now, and a fresh start from a given state (for reproducible tests).
-std::uint32_t peek();
+// Restarts the shared sequence from a given state (for reproducible tests).
 void restart(std::uint32_t state);
 
 }  // namespace Dither

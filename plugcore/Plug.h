@@ -95,6 +95,8 @@ protected:
 
 private:
     void allocateBuffers(VstInt32 size);
+    template <bool accumulate>
+    void processSingle(float** inputs, float** outputs, VstInt32 frames);
     void runEffect(VstInt32 from, VstInt32 to, bool& changed, double tempo, bool playing, double** inputs,
                    double** outputs);
     VstInt32 dispatchEvents(const VstEvents& events, VstInt32 first);

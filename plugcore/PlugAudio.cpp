@@ -38,29 +38,28 @@ void widen(double* const* buffers, float* const* inputs, VstInt32 channels, VstI
 
 void Plug::processReplacing(float** inputs, float** outputs, VstInt32 frames)
 {
+    processSingle<false>(inputs, outputs, frames);
+}
+
+void Plug::process(float** inputs, float** outputs, VstInt32 frames) { processSingle<true>(inputs, outputs, frames); }
+
+template <bool accumulate>
+void Plug::processSingle(float** inputs, float** outputs, VstInt32 frames)
+{
     if (!conversionBlock)
         allocateBuffers(blockSize);
     if (frames > blockSize)
         return;
     if (!conversionBlock) {
-        for (VstInt32 c = 0; c < 2 * outputPairs; ++c)
-            std::fill(outputs[c], outputs[c] + std::max<VstInt32>(frames, 0), 0.0f);
+        // Without conversion buffers the plug-in is silent: nothing replaces, nothing adds.
+        if (!accumulate)
+            for (VstInt32 c = 0; c < 2 * outputPairs; ++c)
+                std::fill(outputs[c], outputs[c] + std::max<VstInt32>(frames, 0), 0.0f);
         return;
     }
     widen(inputBuffers.get(), inputs, 2 * inputPairs, frames);
     processDoubleReplacing(inputBuffers.get(), outputBuffers.get(), frames);
-    narrow<false>(outputs, outputBuffers.get(), 2 * outputPairs, frames);
-}
-
-void Plug::process(float** inputs, float** outputs, VstInt32 frames)
-{
-    if (!conversionBlock)
-        allocateBuffers(blockSize);
-    if (frames > blockSize || !conversionBlock)
-        return;
-    widen(inputBuffers.get(), inputs, 2 * inputPairs, frames);
-    processDoubleReplacing(inputBuffers.get(), outputBuffers.get(), frames);
-    narrow<true>(outputs, outputBuffers.get(), 2 * outputPairs, frames);
+    narrow<accumulate>(outputs, outputBuffers.get(), 2 * outputPairs, frames);
 }
 
 void Plug::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames)

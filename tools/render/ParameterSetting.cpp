@@ -76,9 +76,10 @@ bool applySetting(VstHost::HostedEffect& host, const ParameterSetting& setting, 
     const std::string wanted = lowered(setting.value);
     for (int step = 0; step <= 100; ++step) {
         const float v = step / 100.0f;
-        std::string shown = lowered(displayAt(host, index, v) + host.parameterText(effGetParamLabel, index));
-        shown.erase(std::remove_if(shown.begin(), shown.end(), [](char c) { return c == ' '; }), shown.end());
-        if (shown == wanted || lowered(displayAt(host, index, v)) == wanted)
+        const std::string text = lowered(displayAt(host, index, v));
+        std::string withUnit = text + lowered(host.parameterText(effGetParamLabel, index));
+        withUnit.erase(std::remove_if(withUnit.begin(), withUnit.end(), [](char c) { return c == ' '; }), withUnit.end());
+        if (withUnit == wanted || text == wanted)
             return true;
     }
     // A number with a unit: bisection over the display, which must be monotonic.

@@ -47,9 +47,8 @@ public:
     std::string parameterText(VstInt32 opcode, VstInt32 index);
     std::string effectText(VstInt32 opcode);
 
-    // The transport getTime answers with; null time info when not set.
+    // The transport getTime answers with; until set, getTime answers null.
     void setTransport(const VstTimeInfo& info);
-    void clearTransport() { hasTransport = false; }
 
     // Automate, BeginEdit and EndEdit requests received so far.
     std::vector<HostRequest> takeRequests();
