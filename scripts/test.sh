@@ -18,4 +18,7 @@ for preset in "${presets[@]}"; do
   echo "== tests: $preset"
   ctest --preset "$preset" -j2 --timeout 300 || status=1
 done
+
+echo "== fuzzing the stored state"
+scripts/fuzz.sh 90 || status=1
 exit $status

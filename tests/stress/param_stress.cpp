@@ -1,5 +1,6 @@
 // Built with ThreadSanitizer: one thread sets parameters while another processes audio. Every value the
 // audio side sees only ever grows (sets are monotonic), and the last set always arrives: no change is lost.
+// Then the window side re-arms MIDI learn while the audio side completes learns: no arm is ever lost.
 #include <atomic>
 #include <cstdio>
 #include <memory>
@@ -7,6 +8,57 @@
 #include <vector>
 
 #include "limiter/Limiter.h"
+
+namespace {
+
+// The audio thread sends controller 7 in every block; the other thread arms one parameter and, before
+// that learn completes, moves the arm to the next. An arm stored while a learn completes must survive
+// and be bound later.
+int learnRace(Limiter& limiter)
+{
+    constexpr int rounds = 20000, block = 16;
+    VstMidiEvent cc{};
+    cc.type = kVstMidiType;
+    cc.byteSize = sizeof(VstMidiEvent);
+    cc.midiData[0] = static_cast<char>(0xB0);
+    cc.midiData[1] = 7;
+    struct {
+        VstInt32 numEvents;
+        VstIntPtr reserved;
+        VstEvent* events[2];
+    } list{1, 0, {reinterpret_cast<VstEvent*>(&cc), nullptr}};
+
+    std::atomic<bool> done{false};
+    int failures = 0;
+    std::thread window([&] {
+        for (int k = 0; k < rounds && !failures; ++k) {
+            const int first = k % 5, second = (k + 1) % 5;
+            limiter.unlearn(first);
+            limiter.unlearn(second);
+            limiter.armLearn(first);
+            limiter.armLearn(second);
+            while (limiter.learningParam() != -1)
+                std::this_thread::yield();
+            if (limiter.paramTable()[second].midiKey.load() == -1) {
+                std::fprintf(stderr, "round %d: the arm of parameter %d was lost\n", k, second);
+                ++failures;
+            }
+        }
+        done = true;
+    });
+    std::vector<double> silence(block, 0.0), outL(block), outR(block);
+    double* in[2] = {silence.data(), silence.data()};
+    double* out[2] = {outL.data(), outR.data()};
+    while (!done) {
+        limiter.processEvents(reinterpret_cast<VstEvents*>(&list));
+        limiter.processDoubleReplacing(in, out, block);
+    }
+    window.join();
+    std::printf("%d learn rounds; %d lost arms\n", rounds, failures);
+    return failures;
+}
+
+}  // namespace
 
 int main()
 {
@@ -59,5 +111,6 @@ int main()
         }
     }
     std::printf("%d process calls while %d sets ran; %d failures\n", calls, sets, failures);
+    failures += learnRace(*limiter);
     return failures ? 1 : 0;
 }

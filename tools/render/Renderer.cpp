@@ -18,8 +18,10 @@ double toDb(double level) { return level > 0.0 ? 20.0 * std::log10(level) : -INF
 
 template <typename Sample>
 void renderBlocks(VstHost::HostedEffect& host, const StereoAudio& input, StereoAudio& output, int blockSize,
-                  const Progress& progress)
+                  const std::vector<MidiCue>& midi, const Progress& progress)
 {
+    auto nextCue = midi.begin();
+    std::vector<VstMidiEvent> events;
     std::vector<Sample> inL(blockSize), inR(blockSize), outL(blockSize), outR(blockSize);
     Sample* in[2] = {inL.data(), inR.data()};
     Sample* out[2] = {outL.data(), outR.data()};
@@ -29,6 +31,12 @@ void renderBlocks(VstHost::HostedEffect& host, const StereoAudio& input, StereoA
         const int n = static_cast<int>(std::min<std::size_t>(blockSize, total - at));
         std::copy_n(input.left.begin() + at, n, inL.begin());
         std::copy_n(input.right.begin() + at, n, inR.begin());
+        events.clear();
+        for (; nextCue != midi.end() && nextCue->frame < static_cast<std::int64_t>(at + n); ++nextCue)
+            events.push_back(VstHost::HostedEffect::midiEvent(static_cast<VstInt32>(nextCue->frame - static_cast<std::int64_t>(at)),
+                                                              nextCue->status, nextCue->data1, nextCue->data2));
+        if (!events.empty())
+            host.sendMidi(events);
         if constexpr (sizeof(Sample) == sizeof(double))
             host.processDoubleReplacing(in, out, n);
         else
@@ -57,9 +65,9 @@ StereoAudio renderThrough(VstHost::HostedEffect& host, const StereoAudio& input,
     output.left.resize(input.frames());
     output.right.resize(input.frames());
     if (options.doublePrecision)
-        renderBlocks<double>(host, input, output, options.blockSize, progress);
+        renderBlocks<double>(host, input, output, options.blockSize, options.midi, progress);
     else
-        renderBlocks<float>(host, input, output, options.blockSize, progress);
+        renderBlocks<float>(host, input, output, options.blockSize, options.midi, progress);
     return output;
 }
 
@@ -70,7 +78,9 @@ int measureLatency(VstHost::HostedEffect& host, double sampleRate, int maxFrames
     probe.left.assign(maxFrames, 0.0f);
     probe.right.assign(maxFrames, 0.0f);
     probe.left[0] = probe.right[0] = 0.01f;  // -40 dBFS, below any threshold
-    const StereoAudio out = renderThrough(host, probe, options);
+    RenderOptions quiet = options;
+    quiet.midi.clear();  // the impulse alone
+    const StereoAudio out = renderThrough(host, probe, quiet);
     int best = -1;
     float bestLevel = 0.001f;  // well above the dither
     for (int i = 0; i < maxFrames; ++i) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "tools/render/MidiList.h"
 #include "tools/render/WavFile.h"
 #include "tools/vsthost/HostedEffect.h"
 
@@ -12,6 +13,7 @@ namespace Render {
 struct RenderOptions {
     int blockSize = 512;
     bool doublePrecision = false;
+    std::vector<MidiCue> midi;  // in frame order; each reaches the block holding its frame
 };
 
 // Called with the share done (0..1) now and then.

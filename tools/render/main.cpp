@@ -18,6 +18,7 @@
 #include "tools/render/DefaultSignal.h"
 #include "tools/render/DescriptorReport.h"
 #include "tools/render/ParameterSetting.h"
+#include "tools/render/PresetFile.h"
 #include "tools/render/Renderer.h"
 #include "tools/vsthost/HostedEffect.h"
 
@@ -33,6 +34,9 @@ const char* const usageText =
     "  --block N            host block size in frames (default 512)\n"
     "  --precision 32|64    single- or double-precision processing (default 32)\n"
     "  --out FILE           with the default signal: also write the result to FILE\n"
+    "  --midi FILE          MIDI events: lines of 'frame status data1 data2' (0x.. for hex, # comments)\n"
+    "  --load-bank FILE     start from a bank (.fxb), --load-program FILE from a program (.fxp)\n"
+    "  --save-bank FILE     after rendering, save the bank (.fxb); --save-program FILE the program (.fxp)\n"
     "  --info               print the plug-in's descriptor and answers, render nothing\n";
 
 struct Options {
@@ -40,6 +44,7 @@ struct Options {
     std::vector<Render::ParameterSetting> settings;
     Render::RenderOptions render;
     std::string inputPath, outputPath;
+    std::string loadBank, loadProgram, saveBank, saveProgram;
     bool info = false;
 };
 
@@ -86,6 +91,18 @@ int parseArguments(int argc, char** argv, Options& o)
             if (p != "32" && p != "64")
                 return fail("--precision takes 32 or 64"), 2;
             o.render.doublePrecision = p == "64";
+        } else if (arg == "--midi" && hasValue) {
+            std::string error;
+            if (!Render::readMidiList(argv[++i], o.render.midi, error))
+                return fail(error), 2;
+        } else if (arg == "--load-bank" && hasValue) {
+            o.loadBank = argv[++i];
+        } else if (arg == "--load-program" && hasValue) {
+            o.loadProgram = argv[++i];
+        } else if (arg == "--save-bank" && hasValue) {
+            o.saveBank = argv[++i];
+        } else if (arg == "--save-program" && hasValue) {
+            o.saveProgram = argv[++i];
         } else if (arg == "--out" && hasValue) {
             o.outputPath = argv[++i];
         } else if (!arg.empty() && arg[0] != '-') {
@@ -128,6 +145,15 @@ std::unique_ptr<VstHost::HostedEffect> startPlugin(VstHost::PluginLibrary& libra
         return nullptr;
     }
     host->start(static_cast<float>(rate), o.render.blockSize);
+    const std::pair<Render::PresetKind, const std::string*> loads[] = {{Render::PresetKind::bank, &o.loadBank},
+                                                                        {Render::PresetKind::program, &o.loadProgram}};
+    for (const auto& [kind, path] : loads) {
+        std::string error;
+        if (!path->empty() && !Render::loadPresetFile(*host, kind, *path, error)) {
+            fail(error);
+            return nullptr;
+        }
+    }
     for (const auto& s : o.settings) {
         std::string error;
         if (!Render::applySetting(*host, s, error)) {
@@ -195,6 +221,13 @@ int main(int argc, char** argv)
         if (!Render::writeWav(o.outputPath, output, error))
             return fail(error);
         std::cout << "output: " << o.outputPath << "\n";
+    }
+    const std::pair<Render::PresetKind, const std::string*> saves[] = {{Render::PresetKind::bank, &o.saveBank},
+                                                                        {Render::PresetKind::program, &o.saveProgram}};
+    for (const auto& [kind, path] : saves) {
+        std::string error;
+        if (!path->empty() && !Render::savePresetFile(*host, kind, *path, error))
+            return fail(error);
     }
     std::cout << "plug-in: " << o.pluginPath << ", blocks of " << o.render.blockSize << ", "
               << (o.render.doublePrecision ? 64 : 32) << "-bit processing\n";
