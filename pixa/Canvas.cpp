@@ -1,0 +1,72 @@
+#include "pixa/Canvas.h"
+
+#include <algorithm>
+#include <new>
+
+namespace Pixa {
+
+namespace {
+
+std::unique_ptr<Color[]> allocatePixels(std::uint32_t width, std::uint32_t height)
+{
+    const std::uint64_t bytes = static_cast<std::uint64_t>(width) * height * sizeof(Color);
+    if (bytes > UINT32_MAX)
+        throw std::bad_alloc();
+    return std::unique_ptr<Color[]>(new Color[static_cast<std::size_t>(width) * height]());
+}
+
+}  // namespace
+
+Canvas::Canvas(std::uint32_t width, std::uint32_t height)
+    : width(width), height(height), pixels(allocatePixels(width, height))
+{
+}
+
+#if !defined(_WIN32)
+Canvas::~Canvas() = default;
+#endif
+
+void Canvas::clear() { std::fill_n(pixels.get(), static_cast<std::size_t>(width) * height, 0u); }
+
+void Canvas::fillPaint(const Paint& paint)
+{
+    // A vertical gradient is one colour per row.
+    const auto* gradient = dynamic_cast<const GradientPaint*>(&paint);
+    if (gradient && gradient->directionX == 0.0f) {
+        for (std::uint32_t y = 0; y < height; ++y) {
+            const Color s = gradient->colorAt(0, static_cast<std::int32_t>(y));
+            Color* line = row(y);
+            if (s)
+                for (std::uint32_t x = 0; x < width; ++x)
+                    line[x] = blendOver(s, line[x]);
+        }
+        return;
+    }
+    for (std::uint32_t y = 0; y < height; ++y) {
+        Color* line = row(y);
+        for (std::uint32_t x = 0; x < width; ++x) {
+            const Color s = paint.colorAt(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
+            if (s)
+                line[x] = blendOver(s, line[x]);
+        }
+    }
+}
+
+void Canvas::fillSquare40(const Paint& paint, std::int32_t top)
+{
+    // The caller keeps top inside the canvas; a stray one, or a narrow canvas, gets no write outside.
+    if (top < 0 || top >= static_cast<std::int32_t>(height))
+        return;
+    const std::int32_t n = std::min<std::int32_t>(40, static_cast<std::int32_t>(height) - top);
+    const std::int32_t columns = std::min<std::int32_t>(n, static_cast<std::int32_t>(width) - 20);
+    for (std::int32_t i = 0; i < n; ++i) {
+        Color* line = row(static_cast<std::uint32_t>(top + i)) + 20;
+        for (std::int32_t j = 0; j < columns; ++j) {
+            const Color s = paint.colorAt(j, i);
+            if (s)
+                line[j] = blendOver(s, line[j]);
+        }
+    }
+}
+
+}  // namespace Pixa
