@@ -27,6 +27,7 @@ public:
     // Keys and knob modes are refused: the host handles them itself.
     virtual bool onKeyDown(VstInt32 /*character*/, VstInt32 /*virtualKey*/, VstInt32 /*modifiers*/) { return false; }
     virtual bool onKeyUp(VstInt32 /*character*/, VstInt32 /*virtualKey*/, VstInt32 /*modifiers*/) { return false; }
+    virtual bool onWheel(float /*distance*/) { return false; }
     virtual bool setKnobMode(VstInt32 /*mode*/) { return false; }
 
     AudioEffect* getEffect() { return effect; }

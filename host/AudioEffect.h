@@ -51,6 +51,12 @@ public:
     virtual void setInitialDelay(VstInt32 delay) { cEffect.initialDelay = delay; }
 
     virtual AEffEditor* getEditor() { return editor; }
+    // The effect owns its editor from here on and advertises it to the host.
+    void setEditor(AEffEditor* newEditor)
+    {
+        editor = newEditor;
+        setFlag(effFlagsHasEditor, newEditor != nullptr);
+    }
     virtual AEffect* getAeffect() { return &cEffect; }
     virtual float getSampleRate() { return sampleRate; }
     virtual VstInt32 getBlockSize() { return blockSize; }

@@ -7,14 +7,21 @@
 #include <new>
 
 #include "limiter/LimiterParams.h"
+#if defined(_WIN32)
+#include "plugedit/LimiterEdit.h"
+#endif
 
 Limiter::Limiter(audioMasterCallback audioMaster) : Plug(audioMaster, LimiterParams::count)
 {
     setUniqueID(vstFourCC('Q', 'v', '7', 'm'));
     layout = EditorLayout{160, 260, LimiterParams::count, 101, static_cast<std::int32_t>(sizeof(MeterBlock)),
                           0x6BADD3};
-    // The editor arrives with the window code; until then the effect has none.
-    setFlag(effFlagsHasEditor, getEditor() != nullptr);
+#if defined(_WIN32)
+    new PlugEdit::LimiterEdit(layout, this);  // becomes this effect's editor, deleted with it
+#else
+    // No editor on this platform yet: the host offers its own generic one.
+    setFlag(effFlagsHasEditor, false);
+#endif
     for (int i = 0; i < LimiterParams::count; ++i) {
         const LimiterParams::Declaration& d = LimiterParams::declarations[i];
         params.declare(i, d.name, d.label, d.defaultValue);

@@ -37,7 +37,13 @@ Plug::Plug(audioMasterCallback audioMaster, VstInt32 numParams)
     outputCursor.reset(new double*[2 * outputPairs]());
 }
 
-Plug::~Plug() = default;
+// An editor still open (a host that closes the effect first) is closed while the plug-in is whole:
+// its windows call back into the plug-in as they go.
+Plug::~Plug()
+{
+    if (editor && editor->isOpen())
+        editor->close();
+}
 
 void Plug::setSampleRate(float rate)
 {

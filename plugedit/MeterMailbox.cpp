@@ -5,12 +5,16 @@
 
 namespace PlugEdit {
 
-MeterMailbox::MeterMailbox(int meterBytes) : meterBytes(meterBytes), meterBuffer(new unsigned char[meterBytes]())
+MeterMailbox::MeterMailbox(int meterBytes)
+    : meterBytes(meterBytes > 0 ? meterBytes : 0),
+      meterBuffer(meterBytes > 0 ? new unsigned char[static_cast<std::size_t>(meterBytes)]() : nullptr)
 {
 }
 
 bool MeterMailbox::publishMeters(const void* block)
 {
+    if (!meterBuffer)
+        return true;
     if (!tryLockMeters())
         return false;
     if (meterTaken) {
@@ -23,6 +27,8 @@ bool MeterMailbox::publishMeters(const void* block)
 
 bool MeterMailbox::takeMeters(void* copy)
 {
+    if (!meterBuffer)
+        return false;
     lockMeters();
     const bool fresh = !meterTaken;
     if (fresh) {

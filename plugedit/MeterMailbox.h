@@ -23,7 +23,8 @@ public:
 protected:
     void lockMeters();
     void unlockMeters() { meterLock.store(0, std::memory_order_release); }
-    bool tryLockMeters() { return meterLock.exchange(1, std::memory_order_acquire) == 0; }
+    // A full-barrier exchange; the release store above publishes what the holder wrote.
+    bool tryLockMeters() { return meterLock.exchange(1) == 0; }
 
     std::atomic<std::int32_t> meterLock{0};
     bool meterTaken = false;

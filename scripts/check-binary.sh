@@ -14,9 +14,9 @@ if [ "$system" = Windows ]; then
   dump=$($objdump -p "$file")
   exports=$(printf '%s\n' "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E '^\s+\[' | awk '{print $NF}' | sort | tr '\n' ' ')
   [ "$exports" = "DllMain MAIN VSTPluginMain main " ] || fail "exports are '$exports'"
-  allowed=' KERNEL32.dll USER32.dll GDI32.dll SHELL32.dll COMCTL32.dll msvcrt.dll '
+  allowed=' kernel32.dll user32.dll gdi32.dll shell32.dll comctl32.dll msvcrt.dll '
   for dll in $(printf '%s\n' "$dump" | awk '/DLL Name:/ {print $3}'); do
-    case "$allowed" in *" $dll "*) ;; *) fail "imports $dll" ;; esac
+    case "$allowed" in *" ${dll,,} "*) ;; *) fail "imports $dll" ;; esac
   done
   echo "exports: $exports; imports only system DLLs"
 else

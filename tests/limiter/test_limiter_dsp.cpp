@@ -219,8 +219,21 @@ public:
 
 class MeteredLimiter : public Limiter {
 public:
-    MeteredLimiter() : Limiter(nullptr) { editor = mailbox = new MailboxEditor(this); }
+    MeteredLimiter() : Limiter(nullptr)
+    {
+        delete editor;  // the window editor of this platform, if any
+        setEditor(mailbox = new MailboxEditor(this));
+    }
     MailboxEditor* mailbox;
+};
+
+class BareLimiter : public Limiter {
+public:
+    BareLimiter() : Limiter(nullptr)
+    {
+        delete editor;
+        setEditor(nullptr);
+    }
 };
 
 }  // namespace
@@ -254,7 +267,7 @@ TEST(LimiterDsp, MetersArePublishedEvery20MillisecondsAcrossBlocks)
 
 TEST(LimiterDsp, WithoutAnEditorMetersKeepGatheringWithoutDecay)
 {
-    LimiterRig rig;
+    LimiterRig rig(44100.0f, 4096, new BareLimiter);
     rig.start();
     Stereo burst(100, 0.8);
     rig.run(burst, 100);

@@ -1,4 +1,4 @@
-// Captures the message boxes the plug-in shows on this thread and closes them with OK, so a test can
+// Captures the message boxes the plug-in shows on this thread and answers them (OK by default), so a test can
 // check caption and text without anyone clicking.
 #pragma once
 
@@ -14,7 +14,9 @@ struct ShownMessage {
 
 class MessageCapture {
 public:
-    MessageCapture();
+    enum class Answer { ok, cancel };
+    // Boxes are answered with OK unless asked otherwise (a question box, say).
+    explicit MessageCapture(Answer answer = Answer::ok);
     ~MessageCapture();
     MessageCapture(const MessageCapture&) = delete;
     MessageCapture& operator=(const MessageCapture&) = delete;

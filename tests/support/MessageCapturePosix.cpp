@@ -7,7 +7,7 @@
 // On POSIX the plug-in writes its boxes to standard error as "caption: text".
 namespace TestSupport {
 
-MessageCapture::MessageCapture() { testing::internal::CaptureStderr(); }
+MessageCapture::MessageCapture(Answer) { testing::internal::CaptureStderr(); }
 
 MessageCapture::~MessageCapture() { testing::internal::GetCapturedStderr(); }
 

@@ -11,6 +11,7 @@ namespace {
 thread_local HHOOK hook = nullptr;
 thread_local HWND box = nullptr;
 thread_local std::vector<ShownMessage>* captured = nullptr;
+thread_local WPARAM answerCommand = IDOK;
 
 BOOL CALLBACK findText(HWND child, LPARAM found)
 {
@@ -35,7 +36,7 @@ void CALLBACK closeBox(HWND, UINT, UINT_PTR timer, DWORD)
     EnumChildWindows(box, findText, reinterpret_cast<LPARAM>(&text));
     if (captured)
         captured->push_back({caption, text});
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    PostMessageA(box, WM_COMMAND, answerCommand, 0);
     box = nullptr;
 }
 
@@ -54,8 +55,9 @@ LRESULT CALLBACK watch(int code, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
-MessageCapture::MessageCapture()
+MessageCapture::MessageCapture(Answer answer)
 {
+    answerCommand = answer == Answer::ok ? IDOK : IDCANCEL;
     captured = new std::vector<ShownMessage>;
     hook = SetWindowsHookExA(WH_CBT, watch, nullptr, GetCurrentThreadId());
 }

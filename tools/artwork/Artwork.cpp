@@ -40,9 +40,12 @@ private:
     const Pixa::Paint& base;
 };
 
+// A crisp one-pixel line on a row: an edge from Y to Y' covers sub-scanlines Y + 1 .. Y', so the
+// rectangle starts one sixteenth above the row.
 void hline(Pen& pen, float x0, float x1, int row, Color color)
 {
-    pen.fillRect(x0, static_cast<float>(row), x1, static_cast<float>(row + 1), SolidPaint(color));
+    const float top = static_cast<float>(row) - 1.0f / 16.0f;
+    pen.fillRect(x0, top, x1, top + 1.0f, SolidPaint(color));
 }
 
 void drawMeterWell(Pen& pen)

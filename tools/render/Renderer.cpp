@@ -18,8 +18,9 @@ double toDb(double level) { return level > 0.0 ? 20.0 * std::log10(level) : -INF
 
 template <typename Sample>
 void renderBlocks(VstHost::HostedEffect& host, const StereoAudio& input, StereoAudio& output, int blockSize,
-                  const std::vector<MidiCue>& midi, const Progress& progress)
+                  const RenderOptions& options, const Progress& progress)
 {
+    const std::vector<MidiCue>& midi = options.midi;
     auto nextCue = midi.begin();
     std::vector<VstMidiEvent> events;
     std::vector<Sample> inL(blockSize), inR(blockSize), outL(blockSize), outR(blockSize);
@@ -45,6 +46,8 @@ void renderBlocks(VstHost::HostedEffect& host, const StereoAudio& input, StereoA
             output.left[at + i] = static_cast<float>(outL[i]);
             output.right[at + i] = static_cast<float>(outR[i]);
         }
+        if (options.afterBlock)
+            options.afterBlock(at + n);
         if (progress && at - reported >= total / 50) {
             reported = at;
             progress(static_cast<double>(at) / total);
@@ -65,9 +68,9 @@ StereoAudio renderThrough(VstHost::HostedEffect& host, const StereoAudio& input,
     output.left.resize(input.frames());
     output.right.resize(input.frames());
     if (options.doublePrecision)
-        renderBlocks<double>(host, input, output, options.blockSize, options.midi, progress);
+        renderBlocks<double>(host, input, output, options.blockSize, options, progress);
     else
-        renderBlocks<float>(host, input, output, options.blockSize, options.midi, progress);
+        renderBlocks<float>(host, input, output, options.blockSize, options, progress);
     return output;
 }
 
@@ -80,6 +83,7 @@ int measureLatency(VstHost::HostedEffect& host, double sampleRate, int maxFrames
     probe.left[0] = probe.right[0] = 0.01f;  // -40 dBFS, below any threshold
     RenderOptions quiet = options;
     quiet.midi.clear();  // the impulse alone
+    quiet.afterBlock = nullptr;
     const StereoAudio out = renderThrough(host, probe, quiet);
     int best = -1;
     float bestLevel = 0.001f;  // well above the dither

@@ -14,6 +14,7 @@ struct RenderOptions {
     int blockSize = 512;
     bool doublePrecision = false;
     std::vector<MidiCue> midi;  // in frame order; each reaches the block holding its frame
+    std::function<void(std::size_t framesDone)> afterBlock;  // called after every block
 };
 
 // Called with the share done (0..1) now and then.

@@ -17,6 +17,9 @@
 
 #include "tools/render/DefaultSignal.h"
 #include "tools/render/DescriptorReport.h"
+#if defined(_WIN32)
+#include "tools/render/EditorCapture.h"
+#endif
 #include "tools/render/ParameterSetting.h"
 #include "tools/render/PresetFile.h"
 #include "tools/render/Renderer.h"
@@ -37,7 +40,10 @@ const char* const usageText =
     "  --midi FILE          MIDI events: lines of 'frame status data1 data2' (0x.. for hex, # comments)\n"
     "  --load-bank FILE     start from a bank (.fxb), --load-program FILE from a program (.fxp)\n"
     "  --save-bank FILE     after rendering, save the bank (.fxb); --save-program FILE the program (.fxp)\n"
-    "  --info               print the plug-in's descriptor and answers, render nothing\n";
+    "  --info               print the plug-in's descriptor and answers, render nothing\n"
+    "  --editor-png FILE    open the editor while rendering and save a picture of it at the end\n"
+    "                       (Windows builds; under Wine here)\n"
+    "  --editor-frames DIR  also save a picture every --editor-every MS of audio (default 250) into DIR\n";
 
 struct Options {
     std::string pluginPath = VstHost::defaultPluginPath();
@@ -45,6 +51,8 @@ struct Options {
     Render::RenderOptions render;
     std::string inputPath, outputPath;
     std::string loadBank, loadProgram, saveBank, saveProgram;
+    std::string editorPicture, editorFrames;
+    int editorEveryMs = 250;
     bool info = false;
 };
 
@@ -103,6 +111,13 @@ int parseArguments(int argc, char** argv, Options& o)
             o.saveBank = argv[++i];
         } else if (arg == "--save-program" && hasValue) {
             o.saveProgram = argv[++i];
+        } else if (arg == "--editor-png" && hasValue) {
+            o.editorPicture = argv[++i];
+        } else if (arg == "--editor-frames" && hasValue) {
+            o.editorFrames = argv[++i];
+        } else if (arg == "--editor-every" && hasValue) {
+            if (!parseInt(argv[++i], o.editorEveryMs, 1, 3600000))
+                return fail("--editor-every takes milliseconds from 1"), 2;
         } else if (arg == "--out" && hasValue) {
             o.outputPath = argv[++i];
         } else if (!arg.empty() && arg[0] != '-') {
@@ -210,6 +225,22 @@ int main(int argc, char** argv)
         return 1;
     report.reportedLatency = host->effect()->initialDelay;
 
+#if defined(_WIN32)
+    Render::EditorCapture editor;
+    const bool watching = !o.editorPicture.empty() || !o.editorFrames.empty();
+    if (watching) {
+        std::string error;
+        if (!editor.open(*host, error))
+            return fail(error);
+        if (!o.editorFrames.empty())
+            editor.photographEvery(static_cast<std::size_t>(input.sampleRate * o.editorEveryMs / 1000.0), o.editorFrames);
+        o.render.afterBlock = [&editor](std::size_t done) { editor.afterBlock(done); };
+    }
+#else
+    if (!o.editorPicture.empty() || !o.editorFrames.empty())
+        return fail("the Linux build has no editor yet: run the Windows build (under Wine) for --editor-png");
+#endif
+
     const auto started = std::chrono::steady_clock::now();
     const Render::StereoAudio output = Render::renderThrough(*host, input, o.render, progressBar(input));
     report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -229,6 +260,14 @@ int main(int argc, char** argv)
         if (!path->empty() && !Render::savePresetFile(*host, kind, *path, error))
             return fail(error);
     }
+#if defined(_WIN32)
+    if (!o.editorPicture.empty()) {
+        std::string error;
+        if (!editor.photograph(o.editorPicture, error))
+            return fail(error);
+        std::cout << "editor: " << o.editorPicture << "\n";
+    }
+#endif
     std::cout << "plug-in: " << o.pluginPath << ", blocks of " << o.render.blockSize << ", "
               << (o.render.doublePrecision ? 64 : 32) << "-bit processing\n";
     Render::printReport(report, std::cout);

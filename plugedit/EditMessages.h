@@ -1,0 +1,39 @@
+// The editor's private window messages: controls send gestures to the editor window, the editor
+// posts values and learn endings to controls. Values travel as the 32 bits of a float.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+namespace PlugEdit {
+
+enum EditMessage : unsigned {
+    MSG_SET_PARAM = 0x8000,    // control -> editor window: wParam index, lParam value bits
+    MSG_PARAM_VALUE = 0x8001,  // editor -> control (posted): wParam value bits
+    MSG_BEGIN_EDIT = 0x8002,   // control -> editor window: wParam index
+    MSG_END_EDIT = 0x8003,     // control -> editor window: wParam index
+    MSG_LEARN_START = 0x8004,  // control -> editor window: wParam index; editor window -> control: no arguments
+    MSG_UNLEARN = 0x8005,      // control -> editor window: wParam index
+    MSG_LEARN_END = 0x8006,    // both ways: abandon, or "you are no longer learned"
+    MSG_RESET_PARAM = 0x8007,  // control -> editor window: wParam index
+};
+
+// Context-menu commands of the editor window.
+constexpr unsigned commandSaveDefaults = 0x8007;
+constexpr unsigned commandWebSite = 0;
+
+inline std::uint32_t floatBits(float value)
+{
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+inline float bitsFloat(std::uint32_t bits)
+{
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+}  // namespace PlugEdit

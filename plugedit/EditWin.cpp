@@ -1,0 +1,197 @@
+#include "plugedit/EditWin.h"
+
+#include <shellapi.h>
+
+#include "host/ModuleHandle.h"
+#include "plugedit/Edit.h"
+#include "plugedit/EditMessages.h"
+
+namespace PlugEdit {
+
+const char* const makerWebAddress = "https://www.quellbrook.com/";
+
+namespace {
+
+const char* const webSiteItem = "Visit www.quellbrook.com";
+const char* const saveDefaultsQuestion =
+    "Saving new defaults for:\n - parameter values (current values) and presets\n - MIDI mappings (current mappings)\n";
+
+bool held(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+
+HFONT verdana(int points, int weight, DWORD quality)
+{
+    return CreateFontA(-MulDiv(points, 96, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, quality, DEFAULT_PITCH | FF_DONTCARE, "Verdana");
+}
+
+}  // namespace
+
+EditWin::EditWin(const EditorLayout& description, HWND parent, Edit& editor)
+    : WinControl(parent, 0, 0, description.width, description.height, WS_VISIBLE | WS_CLIPCHILDREN),
+      edit(&editor), desc(&description)
+{
+    // Shift + Control + Alt held while the editor opens: plain, non-antialiased text.
+    const DWORD quality =
+        held(VK_SHIFT) && held(VK_CONTROL) && held(VK_MENU) ? NONANTIALIASED_QUALITY : DEFAULT_QUALITY;
+    smallFont = verdana(7, FW_NORMAL, quality);
+    boldFont = verdana(9, FW_BOLD, quality);
+    if (description.controlCount > 0) {
+        controls.reset(new HWND[static_cast<std::size_t>(description.controlCount)]());
+        if (hwnd)  // without a window of our own, controls would become top-level windows
+            edit->createControls(*this);
+    }
+    if (description.meterBytes > 0)
+        meterCopy.reset(new unsigned char[static_cast<std::size_t>(description.meterBytes)]());
+    timerActive = false;
+    learnActive = false;
+    background = LoadBitmapA(static_cast<HINSTANCE>(moduleInstance()),
+                             MAKEINTRESOURCEA(description.backgroundId & 0xFFFF));
+}
+
+EditWin::~EditWin()
+{
+    if (learnActive)
+        edit->plug().cancelLearn();
+    DeleteObject(smallFont);
+    DeleteObject(boldFont);
+    DeleteObject(background);
+    edit->window = nullptr;
+}
+
+HWND EditWin::controlWindow(int index) const
+{
+    if (!controls || index < 0 || index >= desc->controlCount)
+        return nullptr;
+    return controls[static_cast<std::size_t>(index)];
+}
+
+void EditWin::setControlWindow(int index, HWND control)
+{
+    if (controls && index >= 0 && index < desc->controlCount)
+        controls[static_cast<std::size_t>(index)] = control;
+}
+
+void EditWin::sendToControl(int index, UINT message)
+{
+    if (HWND control = controlWindow(index))
+        SendMessageA(control, message, 0, 0);
+}
+
+LRESULT EditWin::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    PlugCore::Plug& plug = edit->plug();
+    const int index = static_cast<int>(wParam);
+    const bool known = index >= 0 && index < static_cast<int>(plug.paramTable().size());
+    switch (message) {
+    case WM_PAINT:
+        if (!timerActive && desc->meterBytes != 0)
+            timerActive = SetTimer(window, 0, 1, nullptr) != 0;
+        return WinControl::handleMessage(window, message, wParam, lParam);
+    case WM_TIMER:
+        if (meterCopy && edit->takeMeters(meterCopy.get()) && edit->updateMeters(meterCopy.get()))
+            redraw();
+        return 0;
+    case WM_DESTROY:
+        if (timerActive)
+            KillTimer(window, 0);
+        return WinControl::handleMessage(window, message, wParam, lParam);
+    case WM_LBUTTONDOWN: {
+        const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
+        if (x > desc->width - 90 && y > desc->height - 30)
+            showContextMenu();
+        return 0;
+    }
+    case WM_COMMAND:
+        if (wParam == commandSaveDefaults)
+            askAndSaveDefaults();
+        else if (wParam == commandWebSite)
+            ShellExecuteA(nullptr, "open", makerWebAddress, nullptr, nullptr, SW_SHOWDEFAULT);
+        return 0;
+    case MSG_SET_PARAM:
+        plug.setParameterAutomated(index, bitsFloat(static_cast<std::uint32_t>(lParam)));
+        return 0;
+    case MSG_BEGIN_EDIT:
+        plug.beginEdit(index);
+        return 0;
+    case MSG_END_EDIT:
+        plug.endEdit(index);
+        return 0;
+    case MSG_LEARN_START:
+        startLearn(index);
+        return 0;
+    case MSG_UNLEARN:
+        if (learnActive)
+            endLearn();
+        if (known)
+            plug.unlearn(index);
+        return 0;
+    case MSG_LEARN_END:
+        if (learnActive)
+            endLearn();
+        return 0;
+    case MSG_RESET_PARAM:
+        plug.setParameterAutomated(index, known ? plug.paramTable()[index].defaultValue : 0.0f);
+        return 0;
+    default:
+        return WinControl::handleMessage(window, message, wParam, lParam);
+    }
+}
+
+void EditWin::startLearn(int index)
+{
+    if (learnActive)
+        sendToControl(learnIndex, MSG_LEARN_END);
+    else
+        learnActive = true;
+    learnIndex = index;
+    edit->plug().armLearn(index);  // only for an index of the table
+    sendToControl(index, MSG_LEARN_START);
+}
+
+void EditWin::endLearn()
+{
+    learnActive = false;
+    edit->plug().cancelLearn();
+    sendToControl(learnIndex, MSG_LEARN_END);
+}
+
+void EditWin::showContextMenu()
+{
+    HMENU menu = CreatePopupMenu();
+    AppendMenuA(menu, MF_STRING, commandSaveDefaults, "&Save defaults...");
+    AppendMenuA(menu, MF_STRING, commandWebSite, webSiteItem);
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    TrackPopupMenuEx(menu, TPM_CENTERALIGN | TPM_VERPOSANIMATION, r.right - 45, r.bottom, hwnd, nullptr);
+    DestroyMenu(menu);
+}
+
+void EditWin::askAndSaveDefaults()
+{
+    const int answer = MessageBoxA(hwnd, saveDefaultsQuestion, edit->plug().getName(),
+                                   MB_OKCANCEL | MB_ICONQUESTION | MB_TASKMODAL);
+    if (answer == IDOK)
+        edit->plug().saveDefaults();
+}
+
+void EditWin::paint(HWND, HDC bufferDC)
+{
+    if (background) {
+        HDC source = CreateCompatibleDC(bufferDC);
+        HGDIOBJ previous = SelectObject(source, background);
+        BITMAP picture{};
+        GetObjectA(background, sizeof picture, &picture);
+        BitBlt(bufferDC, 0, 0, picture.bmWidth, picture.bmHeight, source, 0, 0, SRCCOPY);
+        SelectObject(source, previous);
+        DeleteDC(source);
+    } else {
+        // No picture: a plain dark ground, so controls and meter still read.
+        RECT all{0, 0, desc->width, desc->height};
+        HBRUSH ground = CreateSolidBrush(RGB(0x2A, 0x1C, 0x12));
+        FillRect(bufferDC, &all, ground);
+        DeleteObject(ground);
+    }
+    edit->paintOverlay(*this, bufferDC);
+}
+
+}  // namespace PlugEdit

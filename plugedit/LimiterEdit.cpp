@@ -1,0 +1,66 @@
+#include "plugedit/LimiterEdit.h"
+
+#include <memory>
+
+#include "limiter/MeterBlock.h"
+#include "plugedit/EditMessages.h"
+#include "plugedit/EditWin.h"
+#include "plugedit/Knob.h"
+#include "plugedit/MeterPicture.h"
+#include "plugedit/OnOff.h"
+
+namespace PlugEdit {
+
+const KnobPlacement knobLayout[3] = {
+    {0, 0, 0, "threshold", ""},
+    {2, 1, 0, "makeup", ""},
+    {1, 2, 0, "release", ""},
+};
+
+namespace {
+
+const char* const displayStates[2] = {"20dB", "40dB"};
+const char* const displayMenu[2] = {"20dB scale", "40dB scale"};
+const char* const ditherStates[2] = {"16 bit", "24 bit"};
+
+// Enters a new control in the table under its parameter index and shows it the current value. A
+// control whose window could not be made is freed here: no window will delete it.
+void adopt(EditWin& window, std::unique_ptr<WinWrap::WinControl> control, int index, AudioEffect& effect)
+{
+    HWND handle = control->hwnd;
+    window.setControlWindow(index, handle);
+    if (!handle)
+        return;
+    control.release();  // owned by its window from now on
+    SetWindowLongA(handle, GWL_ID, index);
+    PostMessageA(handle, MSG_PARAM_VALUE, floatBits(effect.getParameter(index)), 0);
+}
+
+}  // namespace
+
+LimiterEdit::LimiterEdit(const EditorLayout& description, AudioEffect* effect)
+    : Edit(description, effect), meterCanvas(static_cast<std::uint32_t>(description.width), static_cast<std::uint32_t>(description.height)),
+      scratchCanvas(static_cast<std::uint32_t>(description.width), static_cast<std::uint32_t>(description.height))
+{
+    meterCoverage.create(description.width, description.height);
+}
+
+void LimiterEdit::createControls(EditWin& window)
+{
+    AudioEffect& effect = *getEffect();
+    HWND parent = window.hwnd;
+    adopt(window, std::make_unique<OnOff>(80, parent, "display", displayStates, displayMenu), 3, effect);
+    adopt(window, std::make_unique<OnOff>(0, parent, "dither", ditherStates, ditherStates), 4, effect);
+    for (const KnobPlacement& k : knobLayout)
+        adopt(window, std::make_unique<Knob>(k.column * 80, k.row * 80 + 15, parent, k.label), k.index, effect);
+}
+
+bool LimiterEdit::updateMeters(void* block)
+{
+    drawMeterPicture(*static_cast<MeterBlock*>(block), meterCanvas, scratchCanvas, meterCoverage);
+    return true;
+}
+
+void LimiterEdit::paintOverlay(EditWin&, HDC bufferDC) { meterCanvas.blit(bufferDC); }
+
+}  // namespace PlugEdit
