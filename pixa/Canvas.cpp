@@ -28,6 +28,15 @@ Canvas::~Canvas() = default;
 
 void Canvas::clear() { std::fill_n(pixels.get(), static_cast<std::size_t>(width) * height, 0u); }
 
+void Canvas::clearRect(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1)
+{
+    const auto w = static_cast<std::int32_t>(width), h = static_cast<std::int32_t>(height);
+    x0 = std::max(x0, 0), y0 = std::max(y0, 0), x1 = std::min(x1, w), y1 = std::min(y1, h);
+    for (std::int32_t y = y0; y < y1; ++y)
+        if (x0 < x1)
+            std::fill(row(static_cast<std::uint32_t>(y)) + x0, row(static_cast<std::uint32_t>(y)) + x1, 0u);
+}
+
 void Canvas::fillPaint(const Paint& paint)
 {
     // A vertical gradient is one colour per row.

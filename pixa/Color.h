@@ -39,7 +39,12 @@ inline Color addColors(Color p, Color q)
 }
 
 // Premultiplied source-over.
-inline Color blendOver(Color s, Color d) { return addColors(s, scaleColor(d, static_cast<std::uint8_t>(255 - alphaOf(s)))); }
+inline Color blendOver(Color s, Color d)
+{
+    if (d == 0)
+        return s;
+    return addColors(s, scaleColor(d, static_cast<std::uint8_t>(255 - alphaOf(s))));
+}
 
 // 0x00RRGGBB from hue, saturation and value in 0..1 (the hue wraps).
 Color hsvToRgb(float h, float s, float v);

@@ -52,8 +52,10 @@ void drawMeterPicture(MeterBlock& block, Pixa::Canvas& meterCanvas, Pixa::Canvas
         block.outPower[c] = meterPosition(std::sqrt(block.outPower[c]), wide);
     }
     block.minGain = meterPosition(block.minGain, wide);
-    meterCanvas.clear();
-    scratchCanvas.clear();
+    // Every pixel to 0. Nothing is ever drawn outside the bar columns (scratch) and the meter window
+    // (meter), so clearing those areas, with a margin, clears the whole canvases at a quarter of the cost.
+    scratchCanvas.clearRect(96, 0, 145, static_cast<std::int32_t>(scratchCanvas.getHeight()));
+    meterCanvas.clearRect(86, 16, 156, 226);
     const Pixa::GradientPaint levelGradient = meterGradient(0x00DDDD44u, 0x0044DD44u);
     const Pixa::GradientPaint reductionGradient = meterGradient(0x00FF4422u, 0x00FF0000u);
 

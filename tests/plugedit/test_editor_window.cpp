@@ -248,3 +248,69 @@ TEST(EditorWindow, SaveDefaultsAsksFirstAndWritesOnlyAfterOk)
         std::fclose(written);
     std::remove(path.c_str());
 }
+
+namespace {
+
+// Reads the items of the next popup menu this thread opens, then closes it with Escape.
+thread_local std::vector<std::pair<std::string, UINT>>* menuSeen = nullptr;
+
+LRESULT CALLBACK readMenu(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->message == WM_INITMENUPOPUP && menuSeen) {
+        auto menu = reinterpret_cast<HMENU>(m->wParam);
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            char text[128] = {};
+            GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+            menuSeen->emplace_back(text, GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION));
+        }
+        PostMessageA(m->hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+std::vector<std::pair<std::string, UINT>> menuOf(HWND control)
+{
+    std::vector<std::pair<std::string, UINT>> seen;
+    menuSeen = &seen;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, readMenu, nullptr, GetCurrentThreadId());
+    SendMessageA(control, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(40, 40));
+    UnhookWindowsHookEx(hook);
+    menuSeen = nullptr;
+    pumpMessages();
+    return seen;
+}
+
+}  // namespace
+
+TEST(EditorWindow, KnobAndSwitchMenusSayWhatTheyDo)
+{
+    EditorRig rig;
+    rig.open();
+    char shown[64] = {}, unit[64] = {};
+    rig.limiter().getDisplayText(0, shown, rig.limiter().paramTable()[0].defaultValue);
+    rig.limiter().getParameterLabel(0, unit);
+    auto menu = menuOf(rig.control(0));
+    ASSERT_EQ(menu.size(), 4u);
+    EXPECT_EQ(menu[0].first, std::string("&Reset to default (") + shown + " " + unit + ")");
+    EXPECT_TRUE(menu[1].second & MF_SEPARATOR);
+    EXPECT_EQ(menu[2].first, "MIDI &Learn...");
+    EXPECT_EQ(menu[3].first, "MIDI &Unlearn");
+    EXPECT_TRUE(menu[3].second & MF_DISABLED);
+
+    rig.limiter().paramTable()[0].midiKey.store(PlugCore::signExtendKey(PlugCore::controllerKey(21)));
+    menu = menuOf(rig.control(0));
+    ASSERT_EQ(menu.size(), 4u);
+    EXPECT_EQ(menu[3].first, "MIDI &Unlearn (chan:1, cc:21)");
+    EXPECT_FALSE(menu[3].second & MF_DISABLED);
+
+    // The display switch offers both scales with the current one checked.
+    rig.host->setParameter(3, 1.0f);
+    pumpMessages();
+    menu = menuOf(rig.control(3));
+    ASSERT_EQ(menu.size(), 2u);
+    EXPECT_EQ(menu[0].first, "20dB scale");
+    EXPECT_EQ(menu[1].first, "40dB scale");
+    EXPECT_FALSE(menu[0].second & MF_CHECKED);
+    EXPECT_TRUE(menu[1].second & MF_CHECKED);
+}

@@ -75,6 +75,7 @@ TEST(MeterPicture, SilentBlockDrawsNothingVisible)
     // The gain-reduction bar ends exactly at y = 21, whose first sub-scanline belongs to row 21: a trace
     // of 1/16 red there, too faint to see; nothing anywhere else.
     Meter m;
+    m.draw(levels(1.0f, 1.0f, 0.0f, 1.0f));  // a full picture first: the next must wipe it all
     m.draw(levels(0.0f, 0.0f, 1.0f, 0.0f));
     for (int y = 0; y < 260; ++y)
         for (int x = 0; x < 160; ++x) {
