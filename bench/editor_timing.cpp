@@ -9,17 +9,13 @@
 #include <cstring>
 #include <vector>
 
+#include "tools/vsthost/HostWindow.h"
 #include "tools/vsthost/HostedEffect.h"
 #include "tools/vsthost/PluginLibrary.h"
 
 namespace {
 
-void pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
-}
+void pump() { VstHost::pumpWindowMessages(); }
 
 struct Search {
     int width, height;
@@ -62,13 +58,7 @@ int main()
     }
     auto host = VstHost::HostedEffect::create(library.entry());
     host->start(44100.0f, 1024);
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "TarnTimingFrame";
-    RegisterClassA(&wc);
-    HWND frame = CreateWindowExA(0, wc.lpszClassName, "timing", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 160, 260,
-                                 nullptr, nullptr, wc.hInstance, nullptr);
+    HWND frame = VstHost::createHostWindow(160, 260);
     host->dispatch(effEditOpen, 0, 0, frame);
     pump();
     HWND editor = findChild(frame, 160, 260);

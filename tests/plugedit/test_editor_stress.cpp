@@ -30,14 +30,15 @@ TEST(EditorStress, AudioThreadWorksWhileTheWindowOpensAndCloses)
             list.events[0] = reinterpret_cast<VstEvent*>(const_cast<VstMidiEvent*>(&event));
             rig.host->effect()->dispatcher(rig.host->effect(), effProcessEvents, 0, 0, &list, 0.0f);
             rig.host->effect()->processReplacing(rig.host->effect(), io, io, 64);
-            rig.host->setParameter(k % 3, static_cast<float>(k % 100) / 100.0f);
+            if (k % 8 == 0)  // host automation now and then: each change posts a repaint to a knob
+                rig.host->setParameter(k % 3, static_cast<float>(k % 100) / 100.0f);
             ++k;
             ++blocks;
             if (k % 4 == 0)
                 Sleep(1);  // about the pace of a host's blocks, so the posted values do not flood the queue
         }
     });
-    for (int round = 0; round < 30; ++round) {
+    for (int round = 0; round < 20; ++round) {
         rig.open();
         rig.sendToWindow(PlugEdit::MSG_LEARN_START, round % 3);
         pumpMessages(round % 4 == 0 ? 15 : 0);
@@ -48,5 +49,5 @@ TEST(EditorStress, AudioThreadWorksWhileTheWindowOpensAndCloses)
     }
     done = true;
     audio.join();
-    EXPECT_GT(blocks.load(), 30);
+    EXPECT_GT(blocks.load(), 20);
 }

@@ -1,6 +1,7 @@
 #include "tests/support/EditorRig.h"
 
 #include "host/ModuleHandle.h"
+#include "tools/vsthost/HostWindow.h"
 
 namespace TestSupport {
 
@@ -11,27 +12,14 @@ const bool moduleKnown = (setModuleInstance(GetModuleHandleA(nullptr)), true);
 
 HWND createHostWindow(int width, int height)
 {
-    static const ATOM hostClass = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "TarnTestHostWindow";
-        return RegisterClassA(&wc);
-    }();
-    return CreateWindowExA(0, MAKEINTATOM(hostClass), "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                           width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return VstHost::createHostWindow(width, height, WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN);
 }
 
 void pumpMessages(int milliseconds)
 {
     const DWORD until = GetTickCount() + static_cast<DWORD>(milliseconds);
     do {
-        MSG msg;
-        // Bounded, so another thread that keeps posting cannot hold the pump forever.
-        for (int n = 0; n < 5000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        VstHost::pumpWindowMessages();
         if (milliseconds > 0)
             Sleep(1);
     } while (static_cast<int>(until - GetTickCount()) > 0);

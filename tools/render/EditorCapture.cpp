@@ -6,32 +6,13 @@
 #include <vector>
 
 #include "tools/imagefile/ImageFile.h"
+#include "tools/vsthost/HostWindow.h"
 
 namespace Render {
 
 namespace {
 
-HWND createFrame(int width, int height)
-{
-    static const ATOM frameClass = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "TarnRenderEditorFrame";
-        return RegisterClassA(&wc);
-    }();
-    return CreateWindowExA(0, MAKEINTATOM(frameClass), "tarn-render", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                           width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
-void pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
+void pump() { VstHost::pumpWindowMessages(); }
 
 }  // namespace
 
@@ -44,7 +25,7 @@ bool EditorCapture::open(VstHost::HostedEffect& hosted, std::string& error)
     }
     width = rect->right - rect->left;
     height = rect->bottom - rect->top;
-    HWND window = createFrame(width, height);
+    HWND window = VstHost::createHostWindow(width, height);
     if (!window) {
         error = "cannot create a window for the editor";
         return false;
