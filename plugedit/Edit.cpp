@@ -1,7 +1,5 @@
 #include "plugedit/Edit.h"
 
-#include <new>
-
 #include "plugedit/EditMessages.h"
 #include "plugedit/EditWin.h"
 
@@ -34,9 +32,10 @@ bool Edit::open(void* parentWindow)
     spinLock();
     if (!isOpenFlag) {
         systemWindow = parentWindow;
+        // Whatever fails here must not leave the lock held.
         try {
             window = new EditWin(*desc, static_cast<HWND>(parentWindow), *this);
-        } catch (const std::bad_alloc&) {
+        } catch (...) {
             window = nullptr;
         }
         isOpenFlag = true;

@@ -35,13 +35,25 @@ EditWin::EditWin(const EditorLayout& description, HWND parent, Edit& editor)
         held(VK_SHIFT) && held(VK_CONTROL) && held(VK_MENU) ? NONANTIALIASED_QUALITY : DEFAULT_QUALITY;
     smallFont = verdana(7, FW_NORMAL, quality);
     boldFont = verdana(9, FW_BOLD, quality);
-    if (description.controlCount > 0) {
-        controls.reset(new HWND[static_cast<std::size_t>(description.controlCount)]());
-        if (hwnd)  // without a window of our own, controls would become top-level windows
-            edit->createControls(*this);
+    try {
+        if (description.controlCount > 0) {
+            controls.reset(new HWND[static_cast<std::size_t>(description.controlCount)]());
+            if (hwnd)  // without a window of our own, controls would become top-level windows
+                edit->createControls(*this);
+        }
+        if (description.meterBytes > 0)
+            meterCopy.reset(new unsigned char[static_cast<std::size_t>(description.meterBytes)]());
+    } catch (...) {
+        // The object is going away with the exception: its window (and the controls in it) must not
+        // keep pointing at it.
+        if (hwnd) {
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+            DestroyWindow(hwnd);
+        }
+        DeleteObject(smallFont);
+        DeleteObject(boldFont);
+        throw;
     }
-    if (description.meterBytes > 0)
-        meterCopy.reset(new unsigned char[static_cast<std::size_t>(description.meterBytes)]());
     timerActive = false;
     learnActive = false;
     background = LoadBitmapA(static_cast<HINSTANCE>(moduleInstance()),

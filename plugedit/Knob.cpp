@@ -22,7 +22,7 @@ void setCursor(LPCSTR cursor) { SetCursor(LoadCursorA(nullptr, cursor)); }
 }  // namespace
 
 Knob::Knob(int x, int y, HWND parent, const char* caption)
-    : WinControl(parent, x, y, size, size, WS_VISIBLE | WS_CLIPSIBLINGS), caption(caption), canvas(size, size)
+    : WinControl(parent, x, y, size, size, WS_VISIBLE | WS_CLIPSIBLINGS), caption(caption)
 {
 }
 

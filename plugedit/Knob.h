@@ -7,7 +7,14 @@
 
 namespace PlugEdit {
 
-class Knob : public WinWrap::WinControl {
+// The knob's picture, made before its window (a base constructed first): a failed allocation then
+// leaves no window pointing at a knob that was never made.
+struct KnobCanvas {
+    KnobCanvas() : canvas(80, 80) {}
+    Pixa::Canvas canvas;
+};
+
+class Knob : private KnobCanvas, public WinWrap::WinControl {
 public:
     Knob(int x, int y, HWND parent, const char* caption);
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -20,7 +27,7 @@ public:
     float shownValue = 0.0f;
     float dragBase = 0.0f;
     int lastY = 0;
-    Pixa::Canvas canvas;
+    using KnobCanvas::canvas;
 
 private:
     void startDrag();

@@ -70,7 +70,10 @@ WinControl::WinControl(HWND parent, int x, int y, int width, int height, DWORD s
 
 WinControl* WinControl::fromWindow(HWND window)
 {
-    return window ? reinterpret_cast<WinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA)) : nullptr;
+    // Only our class's user data is ours: a host's window may keep anything there.
+    if (!window || !classAtom || GetClassWord(window, GCW_ATOM) != classAtom)
+        return nullptr;
+    return reinterpret_cast<WinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
 LRESULT CALLBACK WinControl::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
