@@ -161,6 +161,9 @@ void fillCoverage(Canvas& canvas, const CoverageBuffer& coverage, const Paint& p
     if (const auto* solid = dynamic_cast<const SolidPaint*>(&paint)) {
         const Color color = solid->color;
         fillRows(canvas, coverage, [color](std::int32_t, std::int32_t) { return color; });
+    } else if (const auto* gradient = dynamic_cast<const GradientPaint*>(&paint)) {
+        fillRows(canvas, coverage,
+                 [gradient](std::int32_t x, std::int32_t y) { return gradient->GradientPaint::colorAt(x, y); });
     } else if (const auto* source = dynamic_cast<const Canvas*>(&paint)) {
         fillRows(canvas, coverage, [source](std::int32_t x, std::int32_t y) { return source->Canvas::colorAt(x, y); });
     } else {
