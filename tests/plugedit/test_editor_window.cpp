@@ -314,3 +314,34 @@ TEST(EditorWindow, KnobAndSwitchMenusSayWhatTheyDo)
     EXPECT_FALSE(menu[0].second & MF_CHECKED);
     EXPECT_TRUE(menu[1].second & MF_CHECKED);
 }
+
+namespace {
+
+// A child of the editor window that changes a parameter while it is being destroyed, that is while
+// the editor's close holds its lock: the notification must be dropped, not posted into dying windows.
+struct ChangesOnDestroy : WinWrap::WinControl {
+    ChangesOnDestroy(HWND parent, PlugCore::Plug& plug) : WinControl(parent, 0, 0, 4, 4, WS_VISIBLE), plug(plug) {}
+    LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_DESTROY)
+            plug.setParameter(1, 0.3f);
+        return WinControl::handleMessage(window, message, wParam, lParam);
+    }
+    void paint(HWND, HDC) override {}
+    PlugCore::Plug& plug;
+};
+
+}  // namespace
+
+TEST(EditorWindow, ChangeDuringCloseIsDroppedSafely)
+{
+    EditorRig rig;
+    rig.open();
+    new ChangesOnDestroy(rig.window().hwnd, rig.limiter());
+    rig.close();
+    EXPECT_FLOAT_EQ(rig.host->getParameter(1), 0.3f);  // the change itself happened
+    pumpMessages(20);
+    rig.open();  // and the editor comes back showing it
+    pumpMessages();
+    EXPECT_FLOAT_EQ(rig.knob(1).shownValue, 0.3f);
+}
