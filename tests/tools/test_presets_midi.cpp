@@ -32,9 +32,9 @@ TEST(RenderMidiList, ParsesSortsAndRefusesWithTheLineNumber)
 {
     std::vector<MidiCue> cues;
     std::string error;
-    ASSERT_TRUE(parseMidiList("# a comment\n900 0xB0 7 64\n\n  100 176 7 0   # inline\n900 0x90 60 100\n", cues, error));
+    ASSERT_TRUE(parseMidiList("# a comment\n900 0xB0 7 64\n\n  0100 176 7 0   # inline\n900 0x90 60 100\n", cues, error));
     ASSERT_EQ(cues.size(), 3u);
-    EXPECT_EQ(cues[0].frame, 100);
+    EXPECT_EQ(cues[0].frame, 100);  // a leading 0 is still decimal
     EXPECT_EQ(cues[1].status, 0xB0);  // equal frames keep their order
     EXPECT_EQ(cues[2].status, 0x90);
     EXPECT_EQ(cues[1].data2, 64);

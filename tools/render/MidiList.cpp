@@ -8,11 +8,15 @@ namespace Render {
 
 namespace {
 
+// Decimal, or hexadecimal after 0x (a leading 0 does not make it octal).
 bool parseNumber(const std::string& word, long long low, long long high, long long& value)
 {
+    const bool hex = word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X');
     std::size_t used = 0;
     try {
-        value = std::stoll(word, &used, 0);
+        value = std::stoll(hex ? word.substr(2) : word, &used, hex ? 16 : 10);
+        if (hex)
+            used += 2;
     } catch (const std::exception&) {
         return false;
     }
