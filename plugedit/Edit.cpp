@@ -23,6 +23,8 @@ Edit::~Edit()
 
 bool Edit::getRect(ERect** out)
 {
+    if (!out)
+        return false;
     *out = &rect;
     return true;
 }
