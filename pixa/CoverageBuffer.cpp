@@ -147,13 +147,12 @@ void fillRows(Canvas& canvas, const CoverageBuffer& coverage, const ColorLookup&
                 continue;
             if (a == 255) {
                 // Whole pixels for as long as the cells stay 0: the paint goes on unscaled.
-                std::uint32_t last = x;
-                while (last + 1 < end && cells[last + 1] == 0)
-                    ++last;
-                for (; x <= last; ++x)
+                for (;; ++x) {
                     if (const Color c = colorAt(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)))
                         line[x] = blendOver(c, line[x]);
-                x = last;
+                    if (x + 1 >= end || cells[x + 1] != 0)
+                        break;
+                }
                 continue;
             }
             Color c = colorAt(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
