@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "limiter/LimiterParams.h"
 #include "limiter/MeterBlock.h"
 #include "plugedit/EditMessages.h"
 #include "plugedit/EditWin.h"
@@ -12,9 +13,9 @@
 namespace PlugEdit {
 
 const KnobPlacement knobLayout[3] = {
-    {0, 0, 0, "threshold", ""},
-    {2, 1, 0, "makeup", ""},
-    {1, 2, 0, "release", ""},
+    {LimiterParams::threshold, 0, 0, "threshold", ""},
+    {LimiterParams::makeup, 1, 0, "makeup", ""},
+    {LimiterParams::release, 2, 0, "release", ""},
 };
 
 namespace {
@@ -49,8 +50,9 @@ void LimiterEdit::createControls(EditWin& window)
 {
     AudioEffect& effect = *getEffect();
     HWND parent = window.hwnd;
-    adopt(window, std::make_unique<OnOff>(80, parent, "display", displayStates, displayMenu), 3, effect);
-    adopt(window, std::make_unique<OnOff>(0, parent, "dither", ditherStates, ditherStates), 4, effect);
+    adopt(window, std::make_unique<OnOff>(80, parent, "display", displayStates, displayMenu), LimiterParams::meterScale,
+          effect);
+    adopt(window, std::make_unique<OnOff>(0, parent, "dither", ditherStates, ditherStates), LimiterParams::dither, effect);
     for (const KnobPlacement& k : knobLayout)
         adopt(window, std::make_unique<Knob>(k.column * 80, k.row * 80 + 15, parent, k.label), k.index, effect);
 }

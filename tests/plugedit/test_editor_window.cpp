@@ -345,3 +345,17 @@ TEST(EditorWindow, ChangeDuringCloseIsDroppedSafely)
     pumpMessages();
     EXPECT_FLOAT_EQ(rig.knob(1).shownValue, 0.3f);
 }
+
+TEST(EditorWindow, CreatingTheControlsPostsEachItsValueInOrder)
+{
+    EditorRig rig;
+    rig.host->dispatch(effEditOpen, 0, 0, rig.hostWindow);
+    std::vector<int> order;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, MSG_PARAM_VALUE, MSG_PARAM_VALUE, PM_REMOVE)) {
+        order.push_back(static_cast<int>(GetWindowLongA(msg.hwnd, GWL_ID)));
+        EXPECT_EQ(bitsFloat(static_cast<std::uint32_t>(msg.wParam)), rig.host->getParameter(order.back()));
+        DispatchMessageA(&msg);
+    }
+    EXPECT_EQ(order, (std::vector<int>{3, 4, 0, 2, 1}));
+}
