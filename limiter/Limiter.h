@@ -58,6 +58,12 @@ private:
     VstInt32 meterInterval = 0;
     VstInt32 holdPublishes = 50;
     VstInt32 holdCount[2] = {0, 0};
+
+    // Per-frame intermediates of one stretch of a block: the level logarithms and the gain follower's
+    // output. Fixed in size, so processing never allocates.
+    static constexpr VstInt32 stretch = 256;
+    double levelLog[stretch];
+    double gainLogs[stretch];
 };
 
 // The factory the entry point calls: null when the memory cannot be had.

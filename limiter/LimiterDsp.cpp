@@ -103,59 +103,76 @@ bool Limiter::processBlock(bool paramsChanged, const PlugCore::TransportInfo& /*
     double* const delayLeft = delayStorage.get();
     double* const delayRight = delayLeft + lookahead;
     double* const history = delayRight + lookahead;
-    const double* const inLeft = inputs[0];
-    const double* const inRight = inputs[1];
-    double* const outLeft = outputs[0];
-    double* const outRight = outputs[1];
     const double amplitude = dither24 ? Dither::amplitude24 : Dither::amplitude16;
     std::uint32_t seed = Dither::claim(4u * static_cast<std::uint32_t>(frames));
 
-    // The state lives in locals through the loop: the output stores could otherwise alias it.
+    // The state lives in locals through the loops: the output stores could otherwise alias it.
     double fast = envFast, slow = envSlow, smoothed = gainLog;
     VstInt32 position = ringPosition;
     const double inGain = inputGain, makeup = makeupGain, release = releaseCoeff, attack = attackCoeff;
     const double compensation = releaseComp;
 
-    for (VstInt32 i = 0; i < frames; ++i) {
-        const double xL = inLeft[i];
-        const double xR = inRight[i];
+    // Each stretch runs in three passes with the same operations per frame in the same order: the
+    // logarithms of the levels, then the gain follower's recurrence alone, then the exponentials with
+    // delay, clip, meter and dither. The calls into libm no longer sit inside the recurrence, so its
+    // state stays in registers.
+    for (VstInt32 done = 0; done < frames; done += stretch) {
+        const VstInt32 n = std::min(stretch, frames - done);
+        const double* const inLeft = inputs[0] + done;
+        const double* const inRight = inputs[1] + done;
+        double* const outLeft = outputs[0] + done;
+        double* const outRight = outputs[1] + done;
 
-        const double over = std::max(std::fabs(xL), std::fabs(xR)) * inGain;
-        const double w = over > 1.0 ? std::log(over) * compensation : 0.0;  // ln 1 is 0
-        fast = w > fast ? w : flushed(fast + release * (w - fast));
-        slow = fast > slow ? fast : flushed(slow + release * (fast - slow));
+        for (VstInt32 i = 0; i < n; ++i) {
+            const double over = std::max(std::fabs(inLeft[i]), std::fabs(inRight[i])) * inGain;
+            levelLog[i] = over > 1.0 ? std::log(over) * compensation : 0.0;  // ln 1 is 0
+        }
 
-        const double old = history[position];
-        const double c = flushed(smoothed + attack * ((slow * rampTarget - smoothed) - old * rampHistory));
-        smoothed = c > slow ? slow : c;
-        history[position] = smoothed;
+        VstInt32 ring = position;
+        for (VstInt32 i = 0; i < n; ++i) {
+            const double w = levelLog[i];
+            fast = w > fast ? w : flushed(fast + release * (w - fast));
+            slow = fast > slow ? fast : flushed(slow + release * (fast - slow));
+            const double old = history[ring];
+            const double c = flushed(smoothed + attack * ((slow * rampTarget - smoothed) - old * rampHistory));
+            smoothed = c > slow ? slow : c;
+            history[ring] = smoothed;
+            gainLogs[i] = smoothed;
+            if (++ring == lookahead)
+                ring = 0;
+        }
 
-        const double dL = delayLeft[position];
-        const double dR = delayRight[position];
-        delayLeft[position] = xL;
-        delayRight[position] = xR;
-        if (++position == lookahead)
-            position = 0;
+        for (VstInt32 i = 0; i < n; ++i) {
+            const double xL = inLeft[i];
+            const double xR = inRight[i];
+            const double dL = delayLeft[position];
+            const double dR = delayRight[position];
+            delayLeft[position] = xL;
+            delayRight[position] = xR;
+            if (++position == lookahead)
+                position = 0;
 
-        const double gain = smoothed == 0.0 ? 1.0 : std::exp(-smoothed);  // exp 0 is 1
-        if (gain < meterBlock.minGain)
-            meterBlock.minGain = static_cast<float>(gain);
-        const double g = gain * makeup;
+            const double reduction = gainLogs[i];
+            const double gain = reduction == 0.0 ? 1.0 : std::exp(-reduction);  // exp 0 is 1
+            if (gain < meterBlock.minGain)
+                meterBlock.minGain = static_cast<float>(gain);
+            const double g = gain * makeup;
 
-        const double vL = std::min(1.0, std::max(-1.0, dL * g));
-        const double vR = std::min(1.0, std::max(-1.0, dR * g));
-        gatherMeter(0, vL);
-        gatherMeter(1, vR);
+            const double vL = std::min(1.0, std::max(-1.0, dL * g));
+            const double vR = std::min(1.0, std::max(-1.0, dR * g));
+            gatherMeter(0, vL);
+            gatherMeter(1, vR);
 
-        const auto q1 = static_cast<std::int32_t>(Dither::next(seed));
-        const auto q2 = static_cast<std::int32_t>(Dither::next(seed));
-        const auto q3 = static_cast<std::int32_t>(Dither::next(seed));
-        const auto q4 = static_cast<std::int32_t>(Dither::next(seed));
-        outLeft[i] = vL + amplitude * (q1 * Dither::unit + q2 * Dither::unit);
-        outRight[i] = vR + amplitude * (q3 * Dither::unit + q4 * Dither::unit);
+            const auto q1 = static_cast<std::int32_t>(Dither::next(seed));
+            const auto q2 = static_cast<std::int32_t>(Dither::next(seed));
+            const auto q3 = static_cast<std::int32_t>(Dither::next(seed));
+            const auto q4 = static_cast<std::int32_t>(Dither::next(seed));
+            outLeft[i] = vL + amplitude * (q1 * Dither::unit + q2 * Dither::unit);
+            outRight[i] = vR + amplitude * (q3 * Dither::unit + q4 * Dither::unit);
 
-        if (++sampleCounter > meterInterval)
-            publish();
+            if (++sampleCounter > meterInterval)
+                publish();
+        }
     }
     envFast = fast;
     envSlow = slow;
