@@ -24,7 +24,8 @@ public:
 
 // Linear: t = ((x, y) - origin) . direction * scale, 0..255 between the two colours, clamped beyond.
 // A gradient along one axis answers a whole row (or column) alike; it remembers the last answer, so a
-// paint object belongs to one drawing thread (they are built on the stack for one call).
+// paint object belongs to one drawing thread and keeps its fields once it has been asked (paints are
+// built on the stack for one drawing call).
 class GradientPaint : public Paint {
 public:
     GradientPaint(float originX, float originY, float directionX, float directionY, Color startColor, Color endColor,
