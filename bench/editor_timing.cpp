@@ -15,8 +15,6 @@
 
 namespace {
 
-void pump() { VstHost::pumpWindowMessages(); }
-
 struct Search {
     int width, height;
     HWND found;
@@ -60,7 +58,7 @@ int main()
     host->start(44100.0f, 1024);
     HWND frame = VstHost::createHostWindow(160, 260);
     host->dispatch(effEditOpen, 0, 0, frame);
-    pump();
+    VstHost::pumpWindowMessages();
     HWND editor = findChild(frame, 160, 260);
     HWND knob = findChild(editor, 80, 80);
     if (!editor || !knob) {
@@ -88,7 +86,7 @@ int main()
         const auto t2 = Clock::now();
         refresh.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
         knobPaint.push_back(std::chrono::duration<double, std::micro>(t2 - t1).count());
-        pump();
+        VstHost::pumpWindowMessages();
     }
     std::printf("meter refresh through the window (take, update, repaint): %.1f us median\n", median(refresh));
     std::printf("knob repaint (picture, blit, texts):                       %.1f us median\n", median(knobPaint));

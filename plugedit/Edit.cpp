@@ -31,7 +31,7 @@ bool Edit::getRect(ERect** out)
 
 bool Edit::open(void* parentWindow)
 {
-    spinLock();
+    lockMeters();
     if (!isOpenFlag) {
         systemWindow = parentWindow;
         // Whatever fails here must not leave the lock held.
@@ -48,7 +48,7 @@ bool Edit::open(void* parentWindow)
 
 void Edit::close()
 {
-    spinLock();
+    lockMeters();
     if (isOpenFlag) {
         isOpenFlag = false;
         // The window's destructor clears `window` and abandons a pending learn, under the lock.

@@ -41,7 +41,6 @@ public:
 
 private:
     friend class EditWin;  // its destructor clears `window` while close holds the lock
-    void spinLock() { lockMeters(); }
 
     ERect rect;
     bool isOpenFlag = false;

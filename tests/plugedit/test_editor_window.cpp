@@ -211,7 +211,8 @@ TEST(EditorWindow, MeterMailboxAndRefresh)
 
     // A full-scale block through the window brightens the peak columns over the background.
     rig.open();
-    const COLORREF before = rig.shownPixel(110, 100);
+    const COLORREF before = rig.shownPixel(106, 100);
+    const COLORREF besideBefore = rig.shownPixel(100, 100);  // in the window, left of the bars
     MeterBlock loud;
     loud.outPeak[0] = loud.outPeak[1] = 1.0f;
     loud.peakHold[0] = loud.peakHold[1] = 1.0f;
@@ -220,7 +221,7 @@ TEST(EditorWindow, MeterMailboxAndRefresh)
     pumpMessages(60);
     const COLORREF after = rig.shownPixel(106, 100);
     EXPECT_GT(GetGValue(after), GetGValue(before) + 0x80);
-    EXPECT_EQ(rig.shownPixel(100, 100), rig.shownPixel(100, 100));
+    EXPECT_EQ(rig.shownPixel(100, 100), besideBefore);
 }
 
 TEST(EditorWindow, SaveDefaultsAsksFirstAndWritesOnlyAfterOk)

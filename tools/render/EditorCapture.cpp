@@ -10,12 +10,6 @@
 
 namespace Render {
 
-namespace {
-
-void pump() { VstHost::pumpWindowMessages(); }
-
-}  // namespace
-
 bool EditorCapture::open(VstHost::HostedEffect& hosted, std::string& error)
 {
     ERect* rect = nullptr;
@@ -43,18 +37,18 @@ EditorCapture::~EditorCapture()
         return;
     host->dispatch(effEditClose);
     DestroyWindow(static_cast<HWND>(frame));
-    pump();
+    VstHost::pumpWindowMessages();
 }
 
 void EditorCapture::settle(int milliseconds)
 {
     const DWORD until = GetTickCount() + static_cast<DWORD>(milliseconds);
     do {
-        pump();
+        VstHost::pumpWindowMessages();
         Sleep(1);
     } while (static_cast<int>(until - GetTickCount()) > 0);
     RedrawWindow(static_cast<HWND>(frame), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    pump();
+    VstHost::pumpWindowMessages();
 }
 
 void EditorCapture::photographEvery(std::size_t everyFrames, const std::string& pictureFolder)
@@ -68,7 +62,7 @@ void EditorCapture::afterBlock(std::size_t framesDone)
 {
     if (!host)
         return;
-    pump();
+    VstHost::pumpWindowMessages();
     if (every == 0 || framesDone < nextPicture)
         return;
     nextPicture += every;
