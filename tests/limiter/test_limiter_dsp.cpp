@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "limiter/RoundingMode.h"
-#include "plugedit/MeterMailbox.h"
+#include "tests/limiter/TestLimiters.h"
 #include "tests/support/LimiterRig.h"
 
 using namespace TestSupport;
@@ -209,34 +209,6 @@ TEST(LimiterDsp, InputsAndOutputsMayBeTheSameBuffers)
     }
     EXPECT_EQ(buffer.left, expected.left);
 }
-
-namespace {
-
-class MailboxEditor : public AEffEditor, public PlugEdit::MeterMailbox {
-public:
-    explicit MailboxEditor(AudioEffect* effect) : AEffEditor(effect), MeterMailbox(sizeof(MeterBlock)) {}
-};
-
-class MeteredLimiter : public Limiter {
-public:
-    MeteredLimiter() : Limiter(nullptr)
-    {
-        delete editor;  // the window editor of this platform, if any
-        setEditor(mailbox = new MailboxEditor(this));
-    }
-    MailboxEditor* mailbox;
-};
-
-class BareLimiter : public Limiter {
-public:
-    BareLimiter() : Limiter(nullptr)
-    {
-        delete editor;
-        setEditor(nullptr);
-    }
-};
-
-}  // namespace
 
 TEST(LimiterDsp, MetersArePublishedEvery20MillisecondsAcrossBlocks)
 {

@@ -1,0 +1,128 @@
+// The effect against the plain frame-by-frame reading of its signal processing: every output sample,
+// the meters and the gain follower must agree to the bit, whatever the settings, rate, block split,
+// publishing state or input (silence, overs, absurd values).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "limiter/RoundingMode.h"
+#include "tests/limiter/ReferenceLimiter.h"
+#include "tests/limiter/TestLimiters.h"
+#include "tests/support/LimiterRig.h"
+
+using namespace TestSupport;
+namespace P = LimiterParams;
+
+namespace {
+
+// Bursts over the threshold with quiet gaps, long enough to release to zero, and a few absurd samples.
+Stereo testSignal(std::size_t frames)
+{
+    Stereo in(frames);
+    for (std::size_t i = 0; i < frames; ++i) {
+        const double t = static_cast<double>(i);
+        const double envelope = (i / 4000) % 3 == 2 ? 0.02 : 2.5 * std::exp(-double(i % 4000) / 900.0);
+        in.left[i] = envelope * std::sin(t * 0.043) + 0.2 * std::sin(t * 0.7);
+        in.right[i] = envelope * std::sin(t * 0.029 + 1.0);
+    }
+    const double inf = std::numeric_limits<double>::infinity();
+    const double specials[] = {1e300, -inf, std::numeric_limits<double>::quiet_NaN(), 4.9e-324, -0.0, inf};
+    for (std::size_t k = 0; k < std::size(specials); ++k)
+        in.left[frames - 3000 + 400 * k] = specials[k];
+    return in;
+}
+
+void setAll(LimiterRig& rig, const ReferenceSettings& s)
+{
+    rig.set(P::threshold, s.threshold).set(P::release, s.release).set(P::makeup, s.makeup);
+    rig.set(P::meterScale, s.meterScale).set(P::dither, s.dither);
+}
+
+::testing::AssertionResult sameBits(const std::vector<double>& got, const std::vector<double>& want)
+{
+    for (std::size_t i = 0; i < want.size(); ++i)
+        if (std::memcmp(&got[i], &want[i], sizeof(double)) != 0)
+            return ::testing::AssertionFailure() << "frame " << i << ": " << got[i] << " instead of " << want[i];
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult sameMeters(const MeterBlock& got, const MeterBlock& want)
+{
+    const auto bits = [](const MeterBlock& m) {  // the fields, without the padding after the flag
+        return std::vector<float>{m.outPeak[0], m.outPeak[1], m.outPower[0], m.outPower[1], m.minGain,
+                                  m.peakHold[0], m.peakHold[1], m.wideScale ? 1.0f : 0.0f};
+    };
+    if (bits(got) == bits(want))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "peak " << got.outPeak[0] << "/" << want.outPeak[0] << " power "
+                                         << got.outPower[1] << "/" << want.outPower[1] << " hold "
+                                         << got.peakHold[0] << "/" << want.peakHold[0] << " min gain "
+                                         << got.minGain << "/" << want.minGain;
+}
+
+struct Case {
+    float rate;
+    bool publishing;
+    ReferenceSettings first, second;  // the second is set halfway through
+};
+
+}  // namespace
+
+TEST(LimiterReference, EveryBitAgreesWithTheFrameByFrameDefinition)
+{
+    const Case cases[] = {
+        {44100.0f, true, {0.7f, 0.5f, 0.6f, 0.0f, 0.0f}, {0.3f, 0.1f, 1.0f, 1.0f, 1.0f}},
+        {48000.0f, false, {0.0f, 0.0f, 0.0f, 1.0f, 1.0f}, {1.0f, 1.0f, 0.5f, 0.0f, 0.0f}},
+        {22050.0f, true, {0.5f, 0.3f, 1.0f, 0.0f, 1.0f}, {0.5f, 0.9f, 0.0f, 1.0f, 0.0f}},
+        {96000.0f, false, {0.9f, 0.2f, 0.8f, 0.0f, 0.0f}, {0.2f, 0.6f, 0.3f, 0.0f, 1.0f}},
+    };
+    const VstInt32 blocks[] = {1, 300, 17, 512, 4096, 5, 999, 64};
+    const Stereo in = testSignal(40000);
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rate << " Hz, " << (c.publishing ? "publishing" : "no editor"));
+        auto* metered = c.publishing ? new MeteredLimiter : nullptr;
+        LimiterRig rig(c.rate, 4096, metered ? static_cast<Limiter*>(metered) : new BareLimiter);
+        setAll(rig, c.first);
+        rig.start();
+        ReferenceLimiter reference(c.rate, c.publishing);
+        reference.configure(c.first);
+        Dither::restart(12345u);
+        std::uint32_t seed = 12345u;
+
+        Stereo want(in.frames());
+        std::size_t at = 0;
+        for (int k = 0; at < in.frames(); ++k) {
+            const auto n = static_cast<VstInt32>(std::min<std::size_t>(blocks[k % 8], in.frames() - at));
+            if (k == 40) {
+                setAll(rig, c.second);
+                reference.configure(c.second);
+            }
+            // For a few blocks the editor holds the meter lock: publishing retries on every frame.
+            const bool lockHeld = metered && k >= 20 && k < 23;
+            if (lockHeld && k == 20)
+                metered->mailbox->holdLock();
+            if (metered && k == 23)
+                metered->mailbox->releaseLock();
+            Stereo part(n);
+            std::copy_n(in.left.begin() + at, n, part.left.begin());
+            std::copy_n(in.right.begin() + at, n, part.right.begin());
+            const Stereo got = rig.run(part, n);
+            {
+                TowardZeroRounding rounding;
+                for (VstInt32 i = 0; i < n; ++i)
+                    reference.frame(part.left[i], part.right[i], want.left[at + i], want.right[at + i], seed,
+                                    lockHeld);
+            }
+            std::copy_n(got.left.begin(), n, part.left.begin());
+            std::copy_n(got.right.begin(), n, part.right.begin());
+            ASSERT_TRUE(sameBits(part.left, {want.left.begin() + at, want.left.begin() + at + n})) << "block " << k;
+            ASSERT_TRUE(sameBits(part.right, {want.right.begin() + at, want.right.begin() + at + n})) << "block " << k;
+            ASSERT_TRUE(sameMeters(rig.limiter->meters(), reference.meters)) << "after block " << k;
+            ASSERT_EQ(rig.limiter->currentGainLog(), reference.gainLog) << "after block " << k;
+            at += n;
+        }
+    }
+}
