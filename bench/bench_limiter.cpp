@@ -48,7 +48,7 @@ AEffect* VSTCALLBACK tarnEntry(audioMasterCallback m) { return createEffectForHo
 void TarnProcessReplacing(benchmark::State& state) { runPlugin(state, tarnEntry, true); }
 BENCHMARK(TarnProcessReplacing);
 
-void registerPeerBenchmark(const std::string& path)
+void registerPeerBenchmark(const std::string& path, bool tarnSettings)
 {
     auto* library = new VstHost::PluginLibrary;  // lives as long as the benchmark run
     if (!library->load(path)) {
@@ -56,7 +56,8 @@ void registerPeerBenchmark(const std::string& path)
         delete library;
         return;
     }
-    benchmark::RegisterBenchmark(("Peer/" + path).c_str(), [library](benchmark::State& state) {
-        runPlugin(state, library->entry(), false);
+    const std::string name = (tarnSettings ? "OtherTarn/" : "Peer/") + path;
+    benchmark::RegisterBenchmark(name.c_str(), [library, tarnSettings](benchmark::State& state) {
+        runPlugin(state, library->entry(), tarnSettings);
     });
 }

@@ -3,11 +3,17 @@
 // clip at full scale and triangular dither follow.
 #pragma once
 
+#include <cmath>
 #include <memory>
 
 #include "limiter/EditorLayout.h"
+#include "limiter/Lanes.h"
 #include "limiter/MeterBlock.h"
 #include "plugcore/Plug.h"
+
+namespace PlugEdit {
+class MeterMailbox;
+}
 
 class Limiter : public PlugCore::Plug {
 public:
@@ -27,8 +33,10 @@ public:
 
 private:
     void updateCoefficients();
-    void gatherMeter(int channel, double v);
-    void publish();
+    void followGain(const double* inLeft, const double* inRight, VstInt32 frames);
+    void shapeOutput(double** inputs, double** outputs, VstInt32 offset, VstInt32 first, VstInt32 frames);
+    void foldMeters();
+    void publish(PlugEdit::MeterMailbox& mailbox);
 
     EditorLayout layout{};
     MeterBlock meterBlock;
@@ -59,11 +67,19 @@ private:
     VstInt32 holdPublishes = 50;
     VstInt32 holdCount[2] = {0, 0};
 
-    // Per-frame intermediates of one stretch of a block: the level logarithms and the gain follower's
-    // output. Fixed in size, so processing never allocates.
+    // Meter extremes gathered since they were last folded into the MeterBlock: largest |output| and
+    // smoothed power per channel, smallest gain.
+    Lanes::Pair meterPeak = {0.0, 0.0};
+    Lanes::Pair meterPower = {0.0, 0.0};
+    double meterGain = HUGE_VAL;
+    // The dither states of the next frame's four draws.
+    Lanes::Quad ditherLanes = {0, 0, 0, 0};
+
+    // Per-frame intermediates of one stretch of a block: the level logarithms, and the gain follower's
+    // output turned into the gain. Fixed in size, so processing never allocates.
     static constexpr VstInt32 stretch = 256;
     double levelLog[stretch];
-    double gainLogs[stretch];
+    double frameGain[stretch];
 };
 
 // The factory the entry point calls: null when the memory cannot be had.

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "limiter/Dither.h"
+#include "limiter/Lanes.h"
 #include "limiter/Limiter.h"
 #include "limiter/LimiterParams.h"
 #include "limiter/RoundingMode.h"
@@ -100,108 +101,152 @@ bool Limiter::processBlock(bool paramsChanged, const PlugCore::TransportInfo& /*
     if (paramsChanged || needsUpdate)
         updateCoefficients();
 
-    double* const delayLeft = delayStorage.get();
-    double* const delayRight = delayLeft + lookahead;
-    double* const history = delayRight + lookahead;
-    const double amplitude = dither24 ? Dither::amplitude24 : Dither::amplitude16;
-    std::uint32_t seed = Dither::claim(4u * static_cast<std::uint32_t>(frames));
+    // The editor object exists from construction on or never; without one nothing is ever published.
+    PlugEdit::MeterMailbox* const mailbox = dynamic_cast<PlugEdit::MeterMailbox*>(getEditor());
+    const std::uint32_t start = Dither::claim(4u * static_cast<std::uint32_t>(frames));
+    ditherLanes = Lanes::Quad{Dither::jump(start, 1), Dither::jump(start, 2), Dither::jump(start, 3),
+                              Dither::jump(start, 4)};
 
-    // The state lives in locals through the loops: the output stores could otherwise alias it.
-    double fast = envFast, slow = envSlow, smoothed = gainLog;
-    VstInt32 position = ringPosition;
-    const double inGain = inputGain, makeup = makeupGain, release = releaseCoeff, attack = attackCoeff;
-    const double compensation = releaseComp;
-
-    // Each stretch runs in three passes with the same operations per frame in the same order: the
-    // logarithms of the levels, then the gain follower's recurrence alone, then the exponentials with
-    // delay, clip, meter and dither. The calls into libm no longer sit inside the recurrence, so its
-    // state stays in registers.
-    for (VstInt32 done = 0; done < frames; done += stretch) {
+    // Each stretch runs in passes with the same operations per frame in the same order: the gain
+    // follower (level logarithms, then its recurrence alone), the gains' exponentials, then delay, clip,
+    // meters and dither up to each publish. The calls into libm no longer sit inside the recurrence,
+    // and the per-channel work runs on both channels at once.
+    for (VstInt32 done = 0; done < frames;) {
         const VstInt32 n = std::min(stretch, frames - done);
-        const double* const inLeft = inputs[0] + done;
-        const double* const inRight = inputs[1] + done;
-        double* const outLeft = outputs[0] + done;
-        double* const outRight = outputs[1] + done;
-
+        followGain(inputs[0] + done, inputs[1] + done, n);
         for (VstInt32 i = 0; i < n; ++i) {
-            const double over = std::max(std::fabs(inLeft[i]), std::fabs(inRight[i])) * inGain;
-            levelLog[i] = over > 1.0 ? std::log(over) * compensation : 0.0;  // ln 1 is 0
+            const double reduction = frameGain[i];
+            frameGain[i] = reduction == 0.0 ? 1.0 : std::exp(-reduction);  // exp 0 is 1
         }
-
-        VstInt32 ring = position;
-        for (VstInt32 i = 0; i < n; ++i) {
-            const double w = levelLog[i];
-            fast = w > fast ? w : flushed(fast + release * (w - fast));
-            slow = fast > slow ? fast : flushed(slow + release * (fast - slow));
-            const double old = history[ring];
-            const double c = flushed(smoothed + attack * ((slow * rampTarget - smoothed) - old * rampHistory));
-            smoothed = c > slow ? slow : c;
-            history[ring] = smoothed;
-            gainLogs[i] = smoothed;
-            if (++ring == lookahead)
-                ring = 0;
+        for (VstInt32 at = 0; at < n;) {
+            const VstInt32 untilPublish = mailbox ? std::max(1, meterInterval + 1 - sampleCounter) : n;
+            const VstInt32 segment = std::min(n - at, untilPublish);
+            shapeOutput(inputs, outputs, done + at, at, segment);
+            at += segment;
+            // Without an editor the counter only has to stay past the interval.
+            sampleCounter = std::min(sampleCounter + segment, meterInterval + 1);
+            if (mailbox && sampleCounter > meterInterval) {
+                foldMeters();
+                publish(*mailbox);
+            }
         }
+        foldMeters();
+        done += n;
+    }
+    return true;
+}
 
-        for (VstInt32 i = 0; i < n; ++i) {
-            const double xL = inLeft[i];
-            const double xR = inRight[i];
-            const double dL = delayLeft[position];
-            const double dR = delayRight[position];
-            delayLeft[position] = xL;
-            delayRight[position] = xR;
-            if (++position == lookahead)
-                position = 0;
+void Limiter::followGain(const double* inLeft, const double* inRight, VstInt32 n)
+{
+    const double inGain = inputGain, compensation = releaseComp;
+    for (VstInt32 i = 0; i < n; ++i) {
+        const double over = std::max(std::fabs(inLeft[i]), std::fabs(inRight[i])) * inGain;
+        levelLog[i] = over > 1.0 ? std::log(over) * compensation : 0.0;  // ln 1 is 0
+    }
 
-            const double reduction = gainLogs[i];
-            const double gain = reduction == 0.0 ? 1.0 : std::exp(-reduction);  // exp 0 is 1
-            if (gain < meterBlock.minGain)
-                meterBlock.minGain = static_cast<float>(gain);
-            const double g = gain * makeup;
-
-            const double vL = std::min(1.0, std::max(-1.0, dL * g));
-            const double vR = std::min(1.0, std::max(-1.0, dR * g));
-            gatherMeter(0, vL);
-            gatherMeter(1, vR);
-
-            const auto q1 = static_cast<std::int32_t>(Dither::next(seed));
-            const auto q2 = static_cast<std::int32_t>(Dither::next(seed));
-            const auto q3 = static_cast<std::int32_t>(Dither::next(seed));
-            const auto q4 = static_cast<std::int32_t>(Dither::next(seed));
-            outLeft[i] = vL + amplitude * (q1 * Dither::unit + q2 * Dither::unit);
-            outRight[i] = vR + amplitude * (q3 * Dither::unit + q4 * Dither::unit);
-
-            if (++sampleCounter > meterInterval)
-                publish();
-        }
+    // The state lives in locals: the stores into the arrays could otherwise alias it.
+    double fast = envFast, slow = envSlow, smoothed = gainLog;
+    const double release = releaseCoeff, attack = attackCoeff;
+    double* const history = delayStorage.get() + 2 * static_cast<std::size_t>(lookahead);
+    VstInt32 ring = ringPosition;
+    for (VstInt32 i = 0; i < n; ++i) {
+        const double w = levelLog[i];
+        fast = w > fast ? w : flushed(fast + release * (w - fast));
+        slow = fast > slow ? fast : flushed(slow + release * (fast - slow));
+        const double old = history[ring];
+        const double c = flushed(smoothed + attack * ((slow * rampTarget - smoothed) - old * rampHistory));
+        smoothed = c > slow ? slow : c;
+        history[ring] = smoothed;
+        frameGain[i] = smoothed;
+        if (++ring == lookahead)
+            ring = 0;
     }
     envFast = fast;
     envSlow = slow;
     gainLog = smoothed;
-    ringPosition = position;
-    return true;
 }
 
-void Limiter::gatherMeter(int ch, double v)
+void Limiter::shapeOutput(double** inputs, double** outputs, VstInt32 offset, VstInt32 first, VstInt32 count)
 {
-    power[ch] = static_cast<float>(flushed(power[ch] + powerCoeff * (v * v - power[ch])));
-    const double magnitude = std::fabs(v);
-    if (magnitude > meterBlock.outPeak[ch])
-        meterBlock.outPeak[ch] = static_cast<float>(magnitude);
-    if (magnitude > meterBlock.peakHold[ch]) {
-        meterBlock.peakHold[ch] = static_cast<float>(magnitude);
-        holdCount[ch] = 0;
+    using Lanes::Pair;
+    double* const delayLeft = delayStorage.get();
+    double* const delayRight = delayLeft + lookahead;
+    const double* const inLeft = inputs[0] + offset;
+    const double* const inRight = inputs[1] + offset;
+    double* const outLeft = outputs[0] + offset;
+    double* const outRight = outputs[1] + offset;
+    const double* const gains = frameGain + first;
+
+    const double makeup = makeupGain;
+    const Pair coeff = Lanes::splat(powerCoeff);
+    const Pair scale = Lanes::splat((dither24 ? Dither::amplitude24 : Dither::amplitude16));
+    Pair smoothedPower = {power[0], power[1]};
+    Pair peak = meterPeak, loudest = meterPower;
+    double quietest = meterGain;
+    Lanes::Quad draws = ditherLanes;
+    VstInt32 position = ringPosition;
+
+    for (VstInt32 i = 0; i < count; ++i) {
+        const Pair delayed = {delayLeft[position], delayRight[position]};
+        delayLeft[position] = inLeft[i];
+        delayRight[position] = inRight[i];
+        if (++position == lookahead)
+            position = 0;
+
+        const double gain = gains[i];
+        quietest = std::min(quietest, gain);
+        const Pair v = Lanes::clipped(delayed * Lanes::splat(gain * makeup));
+
+        smoothedPower = Lanes::floatTowardZero(
+            Lanes::flushedBelow(smoothedPower + coeff * (v * v - smoothedPower), flushLimit));
+        peak = Lanes::larger(peak, Lanes::abs(v));
+        loudest = Lanes::larger(loudest, smoothedPower);
+
+        // Lanes 0 and 1 are the left sample's two draws, 2 and 3 the right's.
+        const Lanes::Quad q = draws;
+        draws = draws * Dither::multiplier4 + Dither::increment4;
+        const Pair draw1 = Pair{static_cast<double>(static_cast<std::int32_t>(q[0])),
+                                static_cast<double>(static_cast<std::int32_t>(q[2]))};
+        const Pair draw2 = Pair{static_cast<double>(static_cast<std::int32_t>(q[1])),
+                                static_cast<double>(static_cast<std::int32_t>(q[3]))};
+        const Pair out = v + scale * (draw1 * Dither::unit + draw2 * Dither::unit);
+        outLeft[i] = out[0];
+        outRight[i] = out[1];
     }
-    if (power[ch] > meterBlock.outPower[ch])
-        meterBlock.outPower[ch] = power[ch];
+    power[0] = static_cast<float>(smoothedPower[0]);
+    power[1] = static_cast<float>(smoothedPower[1]);
+    meterPeak = peak;
+    meterPower = loudest;
+    meterGain = quietest;
+    ditherLanes = draws;
+    ringPosition = position;
 }
 
-void Limiter::publish()
+// The float conversion is monotonic, so a stretch's extreme moves each meter exactly as its frames
+// would have one by one.
+void Limiter::foldMeters()
 {
-    auto* mailbox = dynamic_cast<PlugEdit::MeterMailbox*>(getEditor());
-    if (!mailbox)
-        return;  // nobody to show them: keep gathering, try again next frame
+    if (meterGain < meterBlock.minGain)
+        meterBlock.minGain = static_cast<float>(meterGain);
+    for (int ch = 0; ch < 2; ++ch) {
+        if (meterPeak[ch] > meterBlock.outPeak[ch])
+            meterBlock.outPeak[ch] = static_cast<float>(meterPeak[ch]);
+        if (meterPeak[ch] > meterBlock.peakHold[ch]) {
+            meterBlock.peakHold[ch] = static_cast<float>(meterPeak[ch]);
+            holdCount[ch] = 0;
+        }
+        if (meterPower[ch] > meterBlock.outPower[ch])
+            meterBlock.outPower[ch] = static_cast<float>(meterPower[ch]);
+    }
+    meterPeak = Lanes::Pair{0.0, 0.0};
+    meterPower = Lanes::Pair{0.0, 0.0};
+    meterGain = HUGE_VAL;
+}
+
+void Limiter::publish(PlugEdit::MeterMailbox& mailbox)
+{
     meterBlock.wideScale = wideScale;
-    if (mailbox->publishMeters(&meterBlock))
+    if (mailbox.publishMeters(&meterBlock))
         sampleCounter = 0;
     for (int ch = 0; ch < 2; ++ch) {
         meterBlock.outPeak[ch] *= meterDecay;
