@@ -30,6 +30,8 @@ inline Pair fromBits(Mask m)
     return x;
 }
 
+inline bool any(Mask m) { return (m[0] | m[1]) != 0; }
+
 inline Pair abs(Pair x) { return fromBits(bits(x) & Mask{INT64_MAX, INT64_MAX}); }
 
 // x where |x| > limit, else +0 (NaN included): the recursive filters' flush to zero.

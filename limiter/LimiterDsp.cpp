@@ -8,6 +8,7 @@
 #include "limiter/Lanes.h"
 #include "limiter/Limiter.h"
 #include "limiter/LimiterParams.h"
+#include "limiter/LogExp.h"
 #include "limiter/RoundingMode.h"
 #include "plugedit/MeterMailbox.h"
 
@@ -107,17 +108,15 @@ bool Limiter::processBlock(bool paramsChanged, const PlugCore::TransportInfo& /*
     ditherLanes = Lanes::Quad{Dither::jump(start, 1), Dither::jump(start, 2), Dither::jump(start, 3),
                               Dither::jump(start, 4)};
 
-    // Each stretch runs in passes with the same operations per frame in the same order: the gain
-    // follower (level logarithms, then its recurrence alone), the gains' exponentials, then delay, clip,
-    // meters and dither up to each publish. The calls into libm no longer sit inside the recurrence,
-    // and the per-channel work runs on both channels at once.
+    // Each stretch runs in passes with the same operations per frame in the same order: the level
+    // logarithms, the gain follower's recurrence alone, the gains' exponentials, then delay, clip, meters
+    // and dither up to each publish. Logarithms and exponentials run two frames at a time, and the
+    // recurrence keeps its state in registers.
     for (VstInt32 done = 0; done < frames;) {
         const VstInt32 n = std::min(stretch, frames - done);
-        followGain(inputs[0] + done, inputs[1] + done, n);
-        for (VstInt32 i = 0; i < n; ++i) {
-            const double reduction = frameGain[i];
-            frameGain[i] = reduction == 0.0 ? 1.0 : std::exp(-reduction);  // exp 0 is 1
-        }
+        levelLogs(inputs[0] + done, inputs[1] + done, n);
+        followGain(n);
+        gainsFromReductions(n);
         for (VstInt32 at = 0; at < n;) {
             const VstInt32 untilPublish = mailbox ? std::max(1, meterInterval + 1 - sampleCounter) : n;
             const VstInt32 segment = std::min(n - at, untilPublish);
@@ -136,14 +135,27 @@ bool Limiter::processBlock(bool paramsChanged, const PlugCore::TransportInfo& /*
     return true;
 }
 
-void Limiter::followGain(const double* inLeft, const double* inRight, VstInt32 n)
+void Limiter::levelLogs(const double* inLeft, const double* inRight, VstInt32 n)
 {
-    const double inGain = inputGain, compensation = releaseComp;
-    for (VstInt32 i = 0; i < n; ++i) {
-        const double over = std::max(std::fabs(inLeft[i]), std::fabs(inRight[i])) * inGain;
-        levelLog[i] = over > 1.0 ? std::log(over) * compensation : 0.0;  // ln 1 is 0
+    using Lanes::Pair;
+    const Pair inGain = Lanes::splat(inputGain), compensation = Lanes::splat(releaseComp);
+    for (VstInt32 i = 0; i < n; i += 2) {
+        const bool both = i + 1 < n;
+        const Pair left = {inLeft[i], both ? inLeft[i + 1] : 0.0};
+        const Pair right = {inRight[i], both ? inRight[i + 1] : 0.0};
+        const Pair over = Lanes::larger(Lanes::abs(left), Lanes::abs(right)) * inGain;
+        const Lanes::Mask limited = over > Lanes::splat(1.0);
+        Pair w = Lanes::splat(0.0);
+        if (Lanes::any(limited))  // ln 1 is 0: a pair at or below the threshold needs no logarithm
+            w = limited ? LogExp::log(over) * compensation : w;
+        levelLog[i] = w[0];
+        if (both)
+            levelLog[i + 1] = w[1];
     }
+}
 
+void Limiter::followGain(VstInt32 n)
+{
     // The state lives in locals: the stores into the arrays could otherwise alias it.
     double fast = envFast, slow = envSlow, smoothed = gainLog;
     const double release = releaseCoeff, attack = attackCoeff;
@@ -164,6 +176,22 @@ void Limiter::followGain(const double* inLeft, const double* inRight, VstInt32 n
     envFast = fast;
     envSlow = slow;
     gainLog = smoothed;
+}
+
+void Limiter::gainsFromReductions(VstInt32 n)
+{
+    using Lanes::Pair;
+    for (VstInt32 i = 0; i < n; i += 2) {
+        const bool both = i + 1 < n;
+        const Pair reduction = {frameGain[i], both ? frameGain[i + 1] : 0.0};
+        const Lanes::Mask reduced = reduction != Lanes::splat(0.0);
+        Pair gain = Lanes::splat(1.0);
+        if (Lanes::any(reduced))  // exp 0 is 1: a pair without reduction needs no exponential
+            gain = reduced ? LogExp::exp(-reduction) : gain;
+        frameGain[i] = gain[0];
+        if (both)
+            frameGain[i + 1] = gain[1];
+    }
 }
 
 void Limiter::shapeOutput(double** inputs, double** outputs, VstInt32 offset, VstInt32 first, VstInt32 count)
@@ -187,16 +215,15 @@ void Limiter::shapeOutput(double** inputs, double** outputs, VstInt32 offset, Vs
     VstInt32 position = ringPosition;
 
     for (VstInt32 i = 0; i < count; ++i) {
+        const double gain = gains[i];
         const Pair delayed = {delayLeft[position], delayRight[position]};
         delayLeft[position] = inLeft[i];
         delayRight[position] = inRight[i];
         if (++position == lookahead)
             position = 0;
 
-        const double gain = gains[i];
         quietest = std::min(quietest, gain);
         const Pair v = Lanes::clipped(delayed * Lanes::splat(gain * makeup));
-
         smoothedPower = Lanes::floatTowardZero(
             Lanes::flushedBelow(smoothedPower + coeff * (v * v - smoothedPower), flushLimit));
         peak = Lanes::larger(peak, Lanes::abs(v));

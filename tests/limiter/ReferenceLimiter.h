@@ -1,5 +1,6 @@
-// The limiter's signal processing written plainly, one frame at a time, straight from its definition.
-// The effect computes the same in stretches and passes; every output bit and meter value must agree.
+// The limiter's signal processing written plainly, one frame at a time, straight from its definition,
+// with the same logarithm and exponential. The effect computes the same in stretches, passes and pairs
+// of lanes; every output bit and meter value must agree.
 #pragma once
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "limiter/Dither.h"
+#include "limiter/LogExp.h"
 #include "limiter/MeterBlock.h"
 
 namespace TestSupport {
@@ -46,7 +48,7 @@ public:
         double over = std::max(std::fabs(xL), std::fabs(xR)) * inputGain;
         if (!(over > 1.0))
             over = 1.0;
-        const double w = std::log(over) * releaseComp;
+        const double w = LogExp::log(over) * releaseComp;
         envFast = w > envFast ? w : flushed(envFast + releaseCoeff * (w - envFast));
         envSlow = envFast > envSlow ? envFast : flushed(envSlow + releaseCoeff * (envFast - envSlow));
         const double old = history[position];
@@ -59,7 +61,7 @@ public:
         delayRight[position] = xR;
         position = (position + 1) % lookahead;
 
-        const double gain = std::exp(-gainLog);
+        const double gain = LogExp::exp(-gainLog);
         if (gain < meters.minGain)
             meters.minGain = static_cast<float>(gain);
         const double g = gain * makeupGain;
