@@ -21,7 +21,9 @@ constexpr double rampHistory = 0.58197f;
 // Beyond a few seconds of look-ahead the rate is nonsense; the ring stays bounded.
 constexpr double maxLookahead = 1 << 20;
 
-double flushed(double x) { return std::fabs(x) > flushLimit ? x : 0.0; }
+// The flush to zero of a value known not to be negative (levels and envelopes, which start at 0 and
+// move toward non-negative levels): no absolute value needed on the recurrence's critical path.
+double flushedNonNegative(double x) { return x > flushLimit ? x : 0.0; }
 
 // A positive whole number of frames from a rate times a duration, truncated and kept within [low, high].
 VstInt32 framesOf(double product, VstInt32 low, double high)
@@ -163,11 +165,13 @@ void Limiter::followGain(VstInt32 n)
     VstInt32 ring = ringPosition;
     for (VstInt32 i = 0; i < n; ++i) {
         const double w = levelLog[i];
-        fast = w > fast ? w : flushed(fast + release * (w - fast));
-        slow = fast > slow ? fast : flushed(slow + release * (fast - slow));
+        fast = w > fast ? w : flushedNonNegative(fast + release * (w - fast));
+        slow = fast > slow ? fast : flushedNonNegative(slow + release * (fast - slow));
         const double old = history[ring];
-        const double c = flushed(smoothed + attack * ((slow * rampTarget - smoothed) - old * rampHistory));
-        smoothed = c > slow ? slow : c;
+        const double c = smoothed + attack * ((slow * rampTarget - smoothed) - old * rampHistory);
+        // Flushing c and capping it by envSlow both start from c; envSlow is never negative, so a
+        // flushed c stays 0 under the cap.
+        smoothed = std::fabs(c) > flushLimit ? (c > slow ? slow : c) : 0.0;
         history[ring] = smoothed;
         frameGain[i] = smoothed;
         if (++ring == lookahead)
