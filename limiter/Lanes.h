@@ -1,38 +1,72 @@
-// Two doubles processed side by side (the left and right channel, or two neighbouring frames) with
-// the compiler's vector extensions: SSE2 on x86, plain pairs elsewhere. Each lane goes through exactly
-// the operations a scalar would, so results are the same bits.
+// Doubles processed side by side with the compiler's vector extensions: pairs (the left and right
+// channel, or two neighbouring frames; SSE2 on x86) and, where the processor has AVX2, fours. Each lane
+// goes through exactly the operations a scalar would, so results are the same bits whatever the width.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 
+// Code built for AVX2 lives in a namespace of its own, so the linker never hands an inline function
+// compiled for AVX2 to a caller built for any processor.
+#if defined(__AVX2__)
+#define TARN_LANES_ISA avx2
+#else
+#define TARN_LANES_ISA base
+#endif
+
 namespace Lanes {
+inline namespace TARN_LANES_ISA {
 
 typedef double Pair __attribute__((vector_size(16)));
 typedef std::int64_t Mask __attribute__((vector_size(16)));
-typedef std::uint32_t Quad __attribute__((vector_size(16)));
-typedef std::int32_t SignedPair __attribute__((vector_size(8)));
+typedef double Four __attribute__((vector_size(32)));
+typedef std::int64_t FourMask __attribute__((vector_size(32)));
+typedef std::uint64_t UnsignedMask __attribute__((vector_size(16)));
+typedef std::uint64_t UnsignedFourMask __attribute__((vector_size(32)));
+typedef std::uint32_t Quad __attribute__((vector_size(16)));  // four 32-bit words
 
-inline Pair pair(double a, double b) { return Pair{a, b}; }
+template <typename V> struct Traits;
+template <> struct Traits<Pair> {
+    using MaskType = Mask;
+    using UnsignedType = UnsignedMask;
+    static constexpr int lanes = 2;
+};
+template <> struct Traits<Four> {
+    using MaskType = FourMask;
+    using UnsignedType = UnsignedFourMask;
+    static constexpr int lanes = 4;
+};
+template <typename V> using MaskOf = typename Traits<V>::MaskType;
+template <typename V> using UnsignedOf = typename Traits<V>::UnsignedType;
+template <typename V> constexpr int lanesOf = Traits<V>::lanes;
+
+template <typename V> inline V splat(double a) { return V{} + a; }
 inline Pair splat(double a) { return Pair{a, a}; }
 
-inline Mask bits(Pair x)
+template <typename V> inline MaskOf<V> bits(V x)
 {
-    Mask m;
+    MaskOf<V> m;
     std::memcpy(&m, &x, sizeof m);
     return m;
 }
 
-inline Pair fromBits(Mask m)
+template <typename V> inline V fromBits(MaskOf<V> m)
 {
-    Pair x;
+    V x;
     std::memcpy(&x, &m, sizeof x);
     return x;
 }
+inline Pair fromBits(Mask m) { return fromBits<Pair>(m); }
 
-inline bool any(Mask m) { return (m[0] | m[1]) != 0; }
+template <typename M> inline bool any(M m)
+{
+    std::int64_t all = 0;
+    for (int i = 0; i < static_cast<int>(sizeof(M) / 8); ++i)
+        all |= m[i];
+    return all != 0;
+}
 
-inline Pair abs(Pair x) { return fromBits(bits(x) & Mask{INT64_MAX, INT64_MAX}); }
+template <typename V> inline V abs(V x) { return fromBits<V>(bits(x) & INT64_MAX); }
 
 // x where |x| > limit, else +0 (NaN included): the recursive filters' flush to zero.
 inline Pair flushedBelow(Pair x, double limit) { return fromBits(bits(x) & (abs(x) > splat(limit))); }
@@ -44,12 +78,12 @@ inline Pair clipped(Pair x)
     return raised < splat(1.0) ? raised : splat(1.0);
 }
 
-// std::max(a, b) and std::min(a, b) in each lane, with their order of operands.
-inline Pair larger(Pair a, Pair b) { return a < b ? b : a; }
-inline Pair smaller(Pair a, Pair b) { return b < a ? b : a; }
+// std::max(a, b) in each lane, with its order of operands.
+template <typename V> inline V larger(V a, V b) { return a < b ? b : a; }
 
 // The nearest float toward zero, kept as a double: what the conversion to float gives while the
 // rounding mode is toward zero, for normal numbers of float range (cutting the 29 low mantissa bits).
-inline Pair floatTowardZero(Pair x) { return fromBits(bits(x) & Mask{~std::int64_t{0x1FFFFFFF}, ~std::int64_t{0x1FFFFFFF}}); }
+inline Pair floatTowardZero(Pair x) { return fromBits(bits(x) & ~std::int64_t{0x1FFFFFFF}); }
 
+}  // namespace TARN_LANES_ISA
 }  // namespace Lanes

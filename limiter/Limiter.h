@@ -33,9 +33,7 @@ public:
 
 private:
     void updateCoefficients();
-    void levelLogs(const double* inLeft, const double* inRight, VstInt32 frames);
     void followGain(VstInt32 frames);
-    void gainsFromReductions(VstInt32 frames);
     void shapeOutput(double** inputs, double** outputs, VstInt32 offset, VstInt32 first, VstInt32 frames);
     void foldMeters();
     void publish(PlugEdit::MeterMailbox& mailbox);

@@ -8,7 +8,7 @@
 #include "limiter/Lanes.h"
 #include "limiter/Limiter.h"
 #include "limiter/LimiterParams.h"
-#include "limiter/LogExp.h"
+#include "limiter/VectorPasses.h"
 #include "limiter/RoundingMode.h"
 #include "plugedit/MeterMailbox.h"
 
@@ -112,13 +112,13 @@ bool Limiter::processBlock(bool paramsChanged, const PlugCore::TransportInfo& /*
 
     // Each stretch runs in passes with the same operations per frame in the same order: the level
     // logarithms, the gain follower's recurrence alone, the gains' exponentials, then delay, clip, meters
-    // and dither up to each publish. Logarithms and exponentials run two frames at a time, and the
+    // and dither up to each publish. Logarithms and exponentials run several frames at a time, and the
     // recurrence keeps its state in registers.
     for (VstInt32 done = 0; done < frames;) {
         const VstInt32 n = std::min(stretch, frames - done);
-        levelLogs(inputs[0] + done, inputs[1] + done, n);
+        VectorPasses::levelLogs(inputs[0] + done, inputs[1] + done, levelLog, n, inputGain, releaseComp);
         followGain(n);
-        gainsFromReductions(n);
+        VectorPasses::gainsFromReductions(frameGain, n);
         for (VstInt32 at = 0; at < n;) {
             const VstInt32 untilPublish = mailbox ? std::max(1, meterInterval + 1 - sampleCounter) : n;
             const VstInt32 segment = std::min(n - at, untilPublish);
@@ -135,25 +135,6 @@ bool Limiter::processBlock(bool paramsChanged, const PlugCore::TransportInfo& /*
         done += n;
     }
     return true;
-}
-
-void Limiter::levelLogs(const double* inLeft, const double* inRight, VstInt32 n)
-{
-    using Lanes::Pair;
-    const Pair inGain = Lanes::splat(inputGain), compensation = Lanes::splat(releaseComp);
-    for (VstInt32 i = 0; i < n; i += 2) {
-        const bool both = i + 1 < n;
-        const Pair left = {inLeft[i], both ? inLeft[i + 1] : 0.0};
-        const Pair right = {inRight[i], both ? inRight[i + 1] : 0.0};
-        const Pair over = Lanes::larger(Lanes::abs(left), Lanes::abs(right)) * inGain;
-        const Lanes::Mask limited = over > Lanes::splat(1.0);
-        Pair w = Lanes::splat(0.0);
-        if (Lanes::any(limited))  // ln 1 is 0: a pair at or below the threshold needs no logarithm
-            w = limited ? LogExp::log(over) * compensation : w;
-        levelLog[i] = w[0];
-        if (both)
-            levelLog[i + 1] = w[1];
-    }
 }
 
 void Limiter::followGain(VstInt32 n)
@@ -180,22 +161,6 @@ void Limiter::followGain(VstInt32 n)
     envFast = fast;
     envSlow = slow;
     gainLog = smoothed;
-}
-
-void Limiter::gainsFromReductions(VstInt32 n)
-{
-    using Lanes::Pair;
-    for (VstInt32 i = 0; i < n; i += 2) {
-        const bool both = i + 1 < n;
-        const Pair reduction = {frameGain[i], both ? frameGain[i + 1] : 0.0};
-        const Lanes::Mask reduced = reduction != Lanes::splat(0.0);
-        Pair gain = Lanes::splat(1.0);
-        if (Lanes::any(reduced))  // exp 0 is 1: a pair without reduction needs no exponential
-            gain = reduced ? LogExp::exp(-reduction) : gain;
-        frameGain[i] = gain[0];
-        if (both)
-            frameGain[i + 1] = gain[1];
-    }
 }
 
 void Limiter::shapeOutput(double** inputs, double** outputs, VstInt32 offset, VstInt32 first, VstInt32 count)

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "limiter/RoundingMode.h"
+#include "limiter/VectorPasses.h"
 #include "tests/limiter/ReferenceLimiter.h"
 #include "tests/limiter/TestLimiters.h"
 #include "tests/support/LimiterRig.h"
@@ -81,8 +82,12 @@ TEST(LimiterReference, EveryBitAgreesWithTheFrameByFrameDefinition)
     const VstInt32 blocks[] = {1, 300, 17, 512, 4096, 5, 999, 64};
     const Stereo in = testSignal(40000);
 
+    for (const bool fours : {false, true})
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.rate << " Hz, " << (c.publishing ? "publishing" : "no editor"));
+        // Pairs everywhere, then fours where the processor has them: the same bits either way.
+        VectorPasses::allowFours(fours);
+        SCOPED_TRACE(testing::Message() << c.rate << " Hz, " << (c.publishing ? "publishing" : "no editor")
+                                        << (fours ? ", four lanes where available" : ", pairs"));
         auto* metered = c.publishing ? new MeteredLimiter : nullptr;
         LimiterRig rig(c.rate, 4096, metered ? static_cast<Limiter*>(metered) : new BareLimiter);
         setAll(rig, c.first);
@@ -125,4 +130,5 @@ TEST(LimiterReference, EveryBitAgreesWithTheFrameByFrameDefinition)
             at += n;
         }
     }
+    VectorPasses::allowFours(true);
 }

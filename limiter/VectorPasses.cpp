@@ -1,0 +1,50 @@
+#include "limiter/VectorPasses.h"
+
+#include <atomic>
+
+#include "limiter/LogExpLoops.h"
+
+namespace VectorPasses {
+
+namespace {
+
+std::atomic<bool> foursAllowed{true};
+
+bool processorHasAvx2()
+{
+#if TARN_HAVE_FOURS
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+
+bool useFours()
+{
+    static const bool available = processorHasAvx2();
+    return available && foursAllowed.load(std::memory_order_relaxed);
+}
+
+}  // namespace
+
+void levelLogs(const double* left, const double* right, double* out, int frames, double inputGain,
+               double compensation)
+{
+    if (useFours())
+        levelLogsFours(left, right, out, frames, inputGain, compensation);
+    else
+        LogExpLoops::levelLogs<Lanes::Pair>(left, right, out, frames, inputGain, compensation);
+}
+
+void gainsFromReductions(double* values, int frames)
+{
+    if (useFours())
+        gainsFromReductionsFours(values, frames);
+    else
+        LogExpLoops::gainsFromReductions<Lanes::Pair>(values, frames);
+}
+
+void allowFours(bool allowed) { foursAllowed.store(allowed, std::memory_order_relaxed); }
+
+}  // namespace VectorPasses
