@@ -68,8 +68,6 @@ template <typename M> inline bool any(M m)
 
 template <typename V> inline V abs(V x) { return fromBits<V>(bits(x) & INT64_MAX); }
 
-// x where |x| > limit, else +0 (NaN included): the recursive filters' flush to zero.
-inline Pair flushedBelow(Pair x, double limit) { return fromBits(bits(x) & (abs(x) > splat(limit))); }
 
 // std::min(1.0, std::max(-1.0, x)) in each lane, NaN becoming -1 as there.
 inline Pair clipped(Pair x)
@@ -81,9 +79,13 @@ inline Pair clipped(Pair x)
 // std::max(a, b) in each lane, with its order of operands.
 template <typename V> inline V larger(V a, V b) { return a < b ? b : a; }
 
-// The nearest float toward zero, kept as a double: what the conversion to float gives while the
-// rounding mode is toward zero, for normal numbers of float range (cutting the 29 low mantissa bits).
-inline Pair floatTowardZero(Pair x) { return fromBits(bits(x) & ~std::int64_t{0x1FFFFFFF}); }
+// A value known not to be negative, flushed to zero at or below `limit` (NaN included) and then
+// converted to float and back while the rounding mode is toward zero. For normal numbers of float range
+// the conversion cuts the 29 low mantissa bits; both masks come straight from x, side by side.
+inline Pair flushedToFloat(Pair x, double limit)
+{
+    return fromBits((bits(x) & ~std::int64_t{0x1FFFFFFF}) & (x > splat(limit)));
+}
 
 }  // namespace TARN_LANES_ISA
 }  // namespace Lanes

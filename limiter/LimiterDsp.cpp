@@ -193,8 +193,8 @@ void Limiter::shapeOutput(double** inputs, double** outputs, VstInt32 offset, Vs
 
         quietest = std::min(quietest, gain);
         const Pair v = Lanes::clipped(delayed * Lanes::splat(gain * makeup));
-        smoothedPower = Lanes::floatTowardZero(
-            Lanes::flushedBelow(smoothedPower + coeff * (v * v - smoothedPower), flushLimit));
+        // Smoothed squares are never negative.
+        smoothedPower = Lanes::flushedToFloat(smoothedPower + coeff * (v * v - smoothedPower), flushLimit);
         peak = Lanes::larger(peak, Lanes::abs(v));
         loudest = Lanes::larger(loudest, smoothedPower);
 
