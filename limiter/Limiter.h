@@ -75,11 +75,12 @@ private:
     // The dither states of the next frame's four draws.
     Lanes::Quad ditherLanes = {0, 0, 0, 0};
 
-    // Per-frame intermediates of one stretch of a block: the level logarithms, and the gain follower's
-    // output turned into the gain. Fixed in size, so processing never allocates.
+    // Per-frame intermediates of one stretch of a block: the level logarithms, the gain follower's
+    // output turned into the gain, and the dither noise. Fixed in size, so processing never allocates.
     static constexpr VstInt32 stretch = 256;
     double levelLog[stretch];
     double frameGain[stretch];
+    Lanes::Pair frameNoise[stretch];  // the dither noise, left and right
 };
 
 // The factory the entry point calls: null when the memory cannot be had.

@@ -119,6 +119,7 @@ bool Limiter::processBlock(bool paramsChanged, const PlugCore::TransportInfo& /*
         VectorPasses::levelLogs(inputs[0] + done, inputs[1] + done, levelLog, n, inputGain, releaseComp);
         followGain(n);
         VectorPasses::gainsFromReductions(frameGain, n);
+        VectorPasses::ditherNoise(ditherLanes, frameNoise, n, dither24 ? Dither::amplitude24 : Dither::amplitude16);
         for (VstInt32 at = 0; at < n;) {
             const VstInt32 untilPublish = mailbox ? std::max(1, meterInterval + 1 - sampleCounter) : n;
             const VstInt32 segment = std::min(n - at, untilPublish);
@@ -173,14 +174,13 @@ void Limiter::shapeOutput(double** inputs, double** outputs, VstInt32 offset, Vs
     double* const outLeft = outputs[0] + offset;
     double* const outRight = outputs[1] + offset;
     const double* const gains = frameGain + first;
+    const Pair* const noise = frameNoise + first;
 
     const double makeup = makeupGain;
     const Pair coeff = Lanes::splat(powerCoeff);
-    const Pair scale = Lanes::splat((dither24 ? Dither::amplitude24 : Dither::amplitude16));
     Pair smoothedPower = {power[0], power[1]};
     Pair peak = meterPeak, loudest = meterPower;
     double quietest = meterGain;
-    Lanes::Quad draws = ditherLanes;
     VstInt32 position = ringPosition;
 
     for (VstInt32 i = 0; i < count; ++i) {
@@ -198,14 +198,7 @@ void Limiter::shapeOutput(double** inputs, double** outputs, VstInt32 offset, Vs
         peak = Lanes::larger(peak, Lanes::abs(v));
         loudest = Lanes::larger(loudest, smoothedPower);
 
-        // Lanes 0 and 1 are the left sample's two draws, 2 and 3 the right's.
-        const Lanes::Quad q = draws;
-        draws = draws * Dither::multiplier4 + Dither::increment4;
-        const Pair draw1 = Pair{static_cast<double>(static_cast<std::int32_t>(q[0])),
-                                static_cast<double>(static_cast<std::int32_t>(q[2]))};
-        const Pair draw2 = Pair{static_cast<double>(static_cast<std::int32_t>(q[1])),
-                                static_cast<double>(static_cast<std::int32_t>(q[3]))};
-        const Pair out = v + scale * (draw1 * Dither::unit + draw2 * Dither::unit);
+        const Pair out = v + noise[i];
         outLeft[i] = out[0];
         outRight[i] = out[1];
     }
@@ -214,7 +207,6 @@ void Limiter::shapeOutput(double** inputs, double** outputs, VstInt32 offset, Vs
     meterPeak = peak;
     meterPower = loudest;
     meterGain = quietest;
-    ditherLanes = draws;
     ringPosition = position;
 }
 

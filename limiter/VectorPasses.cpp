@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "limiter/LogExpLoops.h"
+#include "limiter/VectorPassLoops.h"
 
 namespace VectorPasses {
 
@@ -34,7 +34,7 @@ void levelLogs(const double* left, const double* right, double* out, int frames,
     if (useFours())
         levelLogsFours(left, right, out, frames, inputGain, compensation);
     else
-        LogExpLoops::levelLogs<Lanes::Pair>(left, right, out, frames, inputGain, compensation);
+        VectorPassLoops::levelLogs<Lanes::Pair>(left, right, out, frames, inputGain, compensation);
 }
 
 void gainsFromReductions(double* values, int frames)
@@ -42,7 +42,15 @@ void gainsFromReductions(double* values, int frames)
     if (useFours())
         gainsFromReductionsFours(values, frames);
     else
-        LogExpLoops::gainsFromReductions<Lanes::Pair>(values, frames);
+        VectorPassLoops::gainsFromReductions<Lanes::Pair>(values, frames);
+}
+
+void ditherNoise(Lanes::Quad& draws, Lanes::Pair* noise, int frames, double amplitude)
+{
+    if (useFours())
+        ditherNoiseFours(draws, noise, frames, amplitude);
+    else
+        VectorPassLoops::ditherNoise(draws, noise, frames, amplitude);
 }
 
 void allowFours(bool allowed) { foursAllowed.store(allowed, std::memory_order_relaxed); }

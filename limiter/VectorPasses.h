@@ -2,6 +2,8 @@
 // both widths give the same bits.
 #pragma once
 
+#include "limiter/Lanes.h"
+
 namespace VectorPasses {
 
 // out = ln(over) x compensation where over = max(|left|, |right|) x inputGain exceeds 1, else 0.
@@ -11,6 +13,10 @@ void levelLogs(const double* left, const double* right, double* out, int frames,
 // values = exp(-values).
 void gainsFromReductions(double* values, int frames);
 
+// The dither noise of `frames` frames (left, right); `draws` holds the next frame's four generator
+// states and is advanced past them.
+void ditherNoise(Lanes::Quad& draws, Lanes::Pair* noise, int frames, double amplitude);
+
 // Tests run both widths: false keeps to pairs even where AVX2 is there.
 void allowFours(bool allowed);
 
@@ -18,5 +24,6 @@ void allowFours(bool allowed);
 void levelLogsFours(const double* left, const double* right, double* out, int frames, double inputGain,
                     double compensation);
 void gainsFromReductionsFours(double* values, int frames);
+void ditherNoiseFours(Lanes::Quad& draws, Lanes::Pair* noise, int frames, double amplitude);
 
 }  // namespace VectorPasses

@@ -1,5 +1,5 @@
 // Built for AVX2 (see the build file); everything inline here lands in Lanes' avx2 namespace.
-#include "limiter/LogExpLoops.h"
+#include "limiter/VectorPassLoops.h"
 #include "limiter/VectorPasses.h"
 
 namespace VectorPasses {
@@ -8,19 +8,24 @@ void levelLogsFours(const double* left, const double* right, double* out, int fr
                     double compensation)
 {
 #if TARN_HAVE_FOURS
-    LogExpLoops::levelLogs<Lanes::Four>(left, right, out, frames, inputGain, compensation);
+    VectorPassLoops::levelLogs<Lanes::Four>(left, right, out, frames, inputGain, compensation);
 #else
-    LogExpLoops::levelLogs<Lanes::Pair>(left, right, out, frames, inputGain, compensation);
+    VectorPassLoops::levelLogs<Lanes::Pair>(left, right, out, frames, inputGain, compensation);
 #endif
 }
 
 void gainsFromReductionsFours(double* values, int frames)
 {
 #if TARN_HAVE_FOURS
-    LogExpLoops::gainsFromReductions<Lanes::Four>(values, frames);
+    VectorPassLoops::gainsFromReductions<Lanes::Four>(values, frames);
 #else
-    LogExpLoops::gainsFromReductions<Lanes::Pair>(values, frames);
+    VectorPassLoops::gainsFromReductions<Lanes::Pair>(values, frames);
 #endif
+}
+
+void ditherNoiseFours(Lanes::Quad& draws, Lanes::Pair* noise, int frames, double amplitude)
+{
+    VectorPassLoops::ditherNoise(draws, noise, frames, amplitude);
 }
 
 }  // namespace VectorPasses

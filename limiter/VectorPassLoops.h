@@ -1,13 +1,14 @@
-// The limiter's two vector passes, written once for any width of lanes: the level logarithms and the
-// gains' exponentials. The last few frames of a stretch run padded to a whole vector.
+// The limiter's vector passes, written once for any width of lanes: the level logarithms, the gains'
+// exponentials and the dither noise. The last few frames of a stretch run padded to a whole vector.
 #pragma once
 
 #include <cstring>
 
+#include "limiter/Dither.h"
 #include "limiter/Lanes.h"
 #include "limiter/LogExp.h"
 
-namespace LogExpLoops {
+namespace VectorPassLoops {
 inline namespace TARN_LANES_ISA {
 
 template <typename V, typename Body> inline void overVectors(int n, Body body)
@@ -60,5 +61,26 @@ template <typename V> void gainsFromReductions(double* values, int n)
     });
 }
 
+// noise[i] = amplitude x (q1 x 2^-31 + q2 x 2^-31) for the left sample and the same of q3, q4 for the
+// right, q1..q4 being frame i's four draws; `draws` holds the next frame's four states. Even and odd
+// frames draw from two interleaved sequences stepping eight states at once, so no frame waits for the
+// multiplication of the one before.
+inline void ditherNoise(Lanes::Quad& draws, Lanes::Pair* noise, int n, double amplitude)
+{
+    using Lanes::Pair;
+    typedef std::int32_t SignedQuad __attribute__((vector_size(16)));
+    Lanes::Quad even = draws;
+    Lanes::Quad odd = even * Dither::multiplier4 + Dither::increment4;
+    for (int i = 0; i < n; ++i) {
+        const SignedQuad q = reinterpret_cast<SignedQuad>(even);
+        even = odd;
+        odd = reinterpret_cast<Lanes::Quad>(q) * Dither::multiplier8 + Dither::increment8;
+        const Pair first = {static_cast<double>(q[0]), static_cast<double>(q[2])};
+        const Pair second = {static_cast<double>(q[1]), static_cast<double>(q[3])};
+        noise[i] = amplitude * (first * Dither::unit + second * Dither::unit);
+    }
+    draws = even;
+}
+
 }  // namespace TARN_LANES_ISA
-}  // namespace LogExpLoops
+}  // namespace VectorPassLoops
