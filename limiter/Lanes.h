@@ -6,6 +6,12 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__AVX2__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 // Code built for AVX2 lives in a namespace of its own, so the linker never hands an inline function
 // compiled for AVX2 to a caller built for any processor.
 #if defined(__AVX2__)
@@ -58,13 +64,19 @@ template <typename V> inline V fromBits(MaskOf<V> m)
 }
 inline Pair fromBits(Mask m) { return fromBits<Pair>(m); }
 
-template <typename M> inline bool any(M m)
+// Whether any lane of a comparison's result is true.
+inline bool any(Mask m)
 {
-    std::int64_t all = 0;
-    for (int i = 0; i < static_cast<int>(sizeof(M) / 8); ++i)
-        all |= m[i];
-    return all != 0;
+#if defined(__SSE2__)
+    return _mm_movemask_pd(reinterpret_cast<__m128d>(m)) != 0;
+#else
+    return (m[0] | m[1]) != 0;
+#endif
 }
+
+#if defined(__AVX2__)
+inline bool any(FourMask m) { return _mm256_movemask_pd(reinterpret_cast<__m256d>(m)) != 0; }
+#endif
 
 template <typename V> inline V abs(V x) { return fromBits<V>(bits(x) & INT64_MAX); }
 

@@ -6,15 +6,11 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 
 #include "limiter/Lanes.h"
 #include "limiter/LogExpTables.h"
 
-#if defined(__AVX2__)
-#include <immintrin.h>
-#elif defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace LogExp {
 inline namespace TARN_LANES_ISA {
@@ -61,14 +57,57 @@ template <typename V> inline MaskOf<V> shiftRight(MaskOf<V> k, int shift)
     return reinterpret_cast<MaskOf<V>>(reinterpret_cast<Lanes::UnsignedOf<V>>(k) >> shift);
 }
 
-// One field of the table entries the lanes' indices pick.
-template <typename V, typename Entry, typename M> inline V pick(const Entry* table, M index, double Entry::*field)
+// The table rows the lanes' indices pick, turned into columns: one load per row and a few shuffles
+// rather than one load per field and lane. Rows are two or four doubles long.
+template <typename V> inline V row(const double* at)
 {
     V v;
-    for (int l = 0; l < Lanes::lanesOf<V>; ++l)
-        v[l] = table[index[l]].*field;
+    std::memcpy(&v, at, sizeof v);
     return v;
 }
+
+inline void columns(const double* table, Lanes::Mask i, Lanes::Pair& a, Lanes::Pair& b)
+{
+    using Lanes::Mask;
+    const Lanes::Pair r0 = row<Lanes::Pair>(table + 2 * i[0]), r1 = row<Lanes::Pair>(table + 2 * i[1]);
+    a = __builtin_shuffle(r0, r1, Mask{0, 2});
+    b = __builtin_shuffle(r0, r1, Mask{1, 3});
+}
+
+inline void columns(const double* table, Lanes::Mask i, Lanes::Pair& a, Lanes::Pair& b, Lanes::Pair& c,
+                    Lanes::Pair& d)
+{
+    columns(table, i * 2, a, b);
+    columns(table + 2, i * 2, c, d);
+}
+
+#if defined(__AVX2__)
+inline void columns(const double* table, Lanes::FourMask i, Lanes::Four& a, Lanes::Four& b)
+{
+    using Lanes::FourMask;
+    const Lanes::Pair r0 = row<Lanes::Pair>(table + 2 * i[0]), r1 = row<Lanes::Pair>(table + 2 * i[1]);
+    const Lanes::Pair r2 = row<Lanes::Pair>(table + 2 * i[2]), r3 = row<Lanes::Pair>(table + 2 * i[3]);
+    const Lanes::Four low = {r0[0], r0[1], r1[0], r1[1]}, high = {r2[0], r2[1], r3[0], r3[1]};
+    a = __builtin_shuffle(low, high, FourMask{0, 2, 4, 6});
+    b = __builtin_shuffle(low, high, FourMask{1, 3, 5, 7});
+}
+
+inline void columns(const double* table, Lanes::FourMask i, Lanes::Four& a, Lanes::Four& b, Lanes::Four& c,
+                    Lanes::Four& d)
+{
+    using Lanes::FourMask;
+    const Lanes::Four r0 = row<Lanes::Four>(table + 4 * i[0]), r1 = row<Lanes::Four>(table + 4 * i[1]);
+    const Lanes::Four r2 = row<Lanes::Four>(table + 4 * i[2]), r3 = row<Lanes::Four>(table + 4 * i[3]);
+    const Lanes::Four even01 = __builtin_shuffle(r0, r1, FourMask{0, 4, 2, 6});  // a0 a1 c0 c1
+    const Lanes::Four odd01 = __builtin_shuffle(r0, r1, FourMask{1, 5, 3, 7});   // b0 b1 d0 d1
+    const Lanes::Four even23 = __builtin_shuffle(r2, r3, FourMask{0, 4, 2, 6});
+    const Lanes::Four odd23 = __builtin_shuffle(r2, r3, FourMask{1, 5, 3, 7});
+    a = __builtin_shuffle(even01, even23, FourMask{0, 1, 4, 5});
+    b = __builtin_shuffle(odd01, odd23, FourMask{0, 1, 4, 5});
+    c = __builtin_shuffle(even01, even23, FourMask{2, 3, 6, 7});
+    d = __builtin_shuffle(odd01, odd23, FourMask{2, 3, 6, 7});
+}
+#endif
 
 constexpr double ln2Hi = 0x1.62e42fefa3800p-1;  // a multiple of 2^-42: k ln2Hi is exact
 constexpr double ln2Lo = 0x1.ef35793c76730p-45;
@@ -94,8 +133,8 @@ template <typename V> inline V exp(V x)
     const V r = (inRange - kd * stepHi) - kd * stepLo;
 
     const M j = k & 127;
-    const V power = pick<V>(tables::exp2, j, &tables::PowerEntry::power);
-    const V tail = pick<V>(tables::exp2, j, &tables::PowerEntry::tail);
+    V power, tail;
+    columns(tables::exp2, j, power, tail);
 
     // The series in two halves evaluated side by side (Estrin's scheme), for a short dependency chain.
     const V r2 = r * r;
@@ -133,10 +172,8 @@ template <typename V> inline V log(V x)
     const M k = floorShift<V>(fromOffset, 52) - (tiny & 54);
     const V z = Lanes::fromBits<V>(ix - (fromOffset & (std::int64_t{0xfff} << 52)));
 
-    const V invC = pick<V>(tables::logs, i, &tables::LogEntry::invC);
-    const V c = pick<V>(tables::logs, i, &tables::LogEntry::c);
-    const V head = pick<V>(tables::logs, i, &tables::LogEntry::logHead);
-    const V tail = pick<V>(tables::logs, i, &tables::LogEntry::logTail);
+    V invC, c, head, tail;
+    columns(tables::logs, i, invC, c, head, tail);
 
     const V r = (z - c) * invC;  // z - c is exact
     const V kd = toDouble<V>(k);
