@@ -84,8 +84,14 @@ template <typename V> inline V abs(V x) { return fromBits<V>(bits(x) & INT64_MAX
 // std::min(1.0, std::max(-1.0, x)) in each lane, NaN becoming -1 as there.
 inline Pair clipped(Pair x)
 {
+#if defined(__SSE2__)
+    // maxpd keeps its first operand only when it is the greater, so NaN gives -1; minpd likewise.
+    const __m128d raised = _mm_max_pd(reinterpret_cast<__m128d>(x), _mm_set1_pd(-1.0));
+    return reinterpret_cast<Pair>(_mm_min_pd(raised, _mm_set1_pd(1.0)));
+#else
     const Pair raised = splat(-1.0) < x ? x : splat(-1.0);
     return raised < splat(1.0) ? raised : splat(1.0);
+#endif
 }
 
 // std::max(a, b) in each lane, with its order of operands.

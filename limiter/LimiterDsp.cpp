@@ -183,24 +183,31 @@ void Limiter::shapeOutput(double** inputs, double** outputs, VstInt32 offset, Vs
     double quietest = meterGain;
     VstInt32 position = ringPosition;
 
-    for (VstInt32 i = 0; i < count; ++i) {
-        const double gain = gains[i];
-        const Pair delayed = {delayLeft[position], delayRight[position]};
-        delayLeft[position] = inLeft[i];
-        delayRight[position] = inRight[i];
-        if (++position == lookahead)
+    // In runs that end where the delay rings wrap, so the rings are walked by plain pointers.
+    for (VstInt32 i = 0; i < count;) {
+        const VstInt32 run = std::min(count - i, lookahead - position);
+        double* const ringLeft = delayLeft + position;
+        double* const ringRight = delayRight + position;
+        for (VstInt32 k = 0; k < run; ++k, ++i) {
+            const double gain = gains[i];
+            const Pair delayed = {ringLeft[k], ringRight[k]};
+            ringLeft[k] = inLeft[i];
+            ringRight[k] = inRight[i];
+
+            quietest = std::min(quietest, gain);
+            const Pair v = Lanes::clipped(delayed * Lanes::splat(gain * makeup));
+            // Smoothed squares are never negative.
+            smoothedPower = Lanes::flushedToFloat(smoothedPower + coeff * (v * v - smoothedPower), flushLimit);
+            peak = Lanes::larger(peak, Lanes::abs(v));
+            loudest = Lanes::larger(loudest, smoothedPower);
+
+            const Pair out = v + noise[i];
+            outLeft[i] = out[0];
+            outRight[i] = out[1];
+        }
+        position += run;
+        if (position == lookahead)
             position = 0;
-
-        quietest = std::min(quietest, gain);
-        const Pair v = Lanes::clipped(delayed * Lanes::splat(gain * makeup));
-        // Smoothed squares are never negative.
-        smoothedPower = Lanes::flushedToFloat(smoothedPower + coeff * (v * v - smoothedPower), flushLimit);
-        peak = Lanes::larger(peak, Lanes::abs(v));
-        loudest = Lanes::larger(loudest, smoothedPower);
-
-        const Pair out = v + noise[i];
-        outLeft[i] = out[0];
-        outRight[i] = out[1];
     }
     power[0] = static_cast<float>(smoothedPower[0]);
     power[1] = static_cast<float>(smoothedPower[1]);
