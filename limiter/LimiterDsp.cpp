@@ -110,16 +110,18 @@ bool Limiter::processBlock(bool paramsChanged, const PlugCore::TransportInfo& /*
     ditherLanes = Lanes::Quad{Dither::jump(start, 1), Dither::jump(start, 2), Dither::jump(start, 3),
                               Dither::jump(start, 4)};
 
-    // Each stretch runs in passes with the same operations per frame in the same order: the level
-    // logarithms, the gain follower's recurrence alone, the gains' exponentials, then delay, clip, meters
-    // and dither up to each publish. Logarithms and exponentials run several frames at a time, and the
-    // recurrence keeps its state in registers.
+    // Each stretch runs in passes, every frame seeing the same operations in the same order as one frame
+    // at a time would: the level logarithms, the gain follower's recurrence alone, the gains'
+    // exponentials, the dither noise, then delay, clip, meters and output up to each publish. The passes
+    // without a chain from frame to frame run several frames at once; the two with one (the follower's
+    // recurrence, the meters' power smoothing) keep their state in registers.
     for (VstInt32 done = 0; done < frames;) {
         const VstInt32 n = std::min(stretch, frames - done);
         VectorPasses::levelLogs(inputs[0] + done, inputs[1] + done, levelLog, n, inputGain, releaseComp);
         followGain(n);
         VectorPasses::gainsFromReductions(frameGain, n);
-        VectorPasses::ditherNoise(ditherLanes, frameNoise, n, dither24 ? Dither::amplitude24 : Dither::amplitude16);
+        const double ditherAmplitude = dither24 ? Dither::amplitude24 : Dither::amplitude16;
+        VectorPasses::ditherNoise(ditherLanes, frameNoise, n, ditherAmplitude);
         for (VstInt32 at = 0; at < n;) {
             const VstInt32 untilPublish = mailbox ? std::max(1, meterInterval + 1 - sampleCounter) : n;
             const VstInt32 segment = std::min(n - at, untilPublish);

@@ -39,7 +39,8 @@ template <typename V>
 void levelLogs(const double* left, const double* right, double* out, int n, double inputGain, double compensation)
 {
     overVectors<V>(n, [&](int i, int count) {
-        const V over = Lanes::larger(Lanes::abs(load<V>(left + i, count)), Lanes::abs(load<V>(right + i, count))) * inputGain;
+        const V louder = Lanes::larger(Lanes::abs(load<V>(left + i, count)), Lanes::abs(load<V>(right + i, count)));
+        const V over = louder * inputGain;
         const auto limited = over > 1.0;
         V w{};
         if (Lanes::any(limited))  // ln 1 is 0: frames at or below the threshold need no logarithm

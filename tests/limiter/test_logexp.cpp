@@ -51,7 +51,9 @@ std::vector<double> logArguments()
         switch (i % 4) {
         case 0: xs.push_back(1.0 + std::uniform_real_distribution<double>(0, 10)(random)); break;
         case 1: xs.push_back(1.0 + std::uniform_real_distribution<double>(-1e-3, 1e-3)(random)); break;
-        case 2: xs.push_back(std::ldexp(std::uniform_real_distribution<double>(1, 2)(random), static_cast<int>(i % 2001) - 1000)); break;
+        case 2:
+            xs.push_back(std::ldexp(std::uniform_real_distribution<double>(1, 2)(random), i % 2001 - 1000));
+            break;
         default: xs.push_back(std::uniform_real_distribution<double>(0.5, 2)(random)); break;
         }
     }
