@@ -152,21 +152,16 @@ template <typename V> inline V exp(V x)
     return x != x ? x + x : result;  // NaN stays NaN
 }
 
-// ln x = k ln2 + ln c + ln(1 + r) with x = 2^k z, z in [0.6875, 1.375), c the table's centre of z's
-// subinterval and r = (z - c) / c; ln(1 + r) from its series.
-template <typename V> inline V log(V x)
+namespace detail {
+
+// ln x for x = 2^-scaledBy ix, ix the bits of a positive normal number (see log below).
+template <typename V> inline V logOfNormal(MaskOf<V> ix, MaskOf<V> scaledBy)
 {
-    using namespace detail;
     using M = MaskOf<V>;
     constexpr std::int64_t offset = 0x3fe6000000000000;  // 0.6875
-
-    const bool ordinary = !Lanes::any(!(x >= DBL_MIN && x < HUGE_VAL));
-    // Numbers below the normal range are scaled up by 2^54 first.
-    const M tiny = ordinary ? M{} : x < DBL_MIN;
-    const M ix = Lanes::bits(tiny ? x * 0x1p54 : x);
     const M fromOffset = ix - offset;
     const M i = shiftRight<V>(fromOffset, 45) & 127;
-    const M k = floorShift<V>(fromOffset, 52) - (tiny & 54);
+    const M k = floorShift<V>(fromOffset, 52) - scaledBy;
     const V z = Lanes::fromBits<V>(ix - (fromOffset & (std::int64_t{0xfff} << 52)));
 
     V invC, c, head, tail;
@@ -184,13 +179,25 @@ template <typename V> inline V log(V x)
     const V low = (-0.5 + r * (1.0 / 3)) + r2 * (-0.25 + r * 0.2);
     const V high = (-1.0 / 6 + r * (1.0 / 7)) + r2 * (-0.125 + r * (1.0 / 9));
     const V series = r2 * (low + r4 * high);
-    const V result = hi + (lo + series);
-    if (ordinary)
-        return result;
+    return hi + (lo + series);
+}
 
-    V special = x == HUGE_VAL ? x : result;
-    special = x == 0.0 ? splat<V>(-HUGE_VAL) : special;
-    return x < 0.0 || x != x ? splat<V>(NAN) : special;
+}  // namespace detail
+
+// ln x = k ln2 + ln c + ln(1 + r) with x = 2^k z, z in [0.6875, 1.375), c the table's centre of z's
+// subinterval and r = (z - c) / c; ln(1 + r) from its series.
+template <typename V> inline V log(V x)
+{
+    using M = Lanes::MaskOf<V>;
+    if (!Lanes::any(!(x >= DBL_MIN && x < HUGE_VAL)))
+        return detail::logOfNormal<V>(Lanes::bits(x), M{});
+
+    // Numbers below the normal range are scaled up by 2^54 first; the rest have fixed answers.
+    const M tiny = x < DBL_MIN;
+    V result = detail::logOfNormal<V>(Lanes::bits(tiny ? x * 0x1p54 : x), tiny & 54);
+    result = x == HUGE_VAL ? x : result;
+    result = x == 0.0 ? Lanes::splat<V>(-HUGE_VAL) : result;
+    return x < 0.0 || x != x ? Lanes::splat<V>(NAN) : result;
 }
 
 inline double exp(double x) { return exp(Lanes::splat(x))[0]; }
