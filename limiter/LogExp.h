@@ -111,44 +111,53 @@ constexpr double ln2Lo = 0x1.ef35793c76730p-45;
 
 }  // namespace detail
 
-// exp x = 2^(k/128) exp r with |r| <= ln2 / 256; 2^(k/128) from the table, exp r - 1 from its series.
-template <typename V> inline V exp(V x)
+namespace detail {
+
+// exp x = 2^(k/128) exp r with |r| <= ln2 / 256, for |x| below about 745: 2^(k/128) = 2^e power (1 + tail)
+// from the table, exp r - 1 from its series; returns power (1 + rest) and e.
+template <typename V> inline V expParts(V x, MaskOf<V>& e)
 {
-    using namespace detail;
     using M = MaskOf<V>;
-    constexpr double overflowAbove = 0x1.62e42fefa39efp+9, zeroBelow = -0x1.74910d52d3051p+9;
-    constexpr double normalAbove = -708.0, normalBelow = 709.0;  // where 2^(k >> 7) is one normal factor
-    constexpr double toSteps = 0x1.71547652b82fep+7;             // 128 / ln2
-    constexpr double stepHi = 0x1.62e42fefc0000p-8;              // ln2 / 128 in 35 bits: k stepHi is exact
+    constexpr double toSteps = 0x1.71547652b82fep+7;  // 128 / ln2
+    constexpr double stepHi = 0x1.62e42fefc0000p-8;   // ln2 / 128 in 35 bits: k stepHi is exact
     constexpr double stepLo = -0x1.c610ca86c3899p-44;
 
-    const bool ordinary = !Lanes::any(!(x > normalAbove && x < normalBelow));
-    const V inRange = ordinary || (x > zeroBelow && x < overflowAbove) ? x : splat<V>(0.0);
-    const V steps = inRange * toSteps;
+    const V steps = x * toSteps;
     const M k = truncated(steps + (steps < 0.0 ? splat<V>(-0.5) : splat<V>(0.5)));
     const V kd = toDouble<V>(k);
-    const V r = (inRange - kd * stepHi) - kd * stepLo;
+    const V r = (x - kd * stepHi) - kd * stepLo;
 
-    const M j = k & 127;
     V power, tail;
-    columns(tables::exp2, j, power, tail);
+    columns(tables::exp2, k & 127, power, tail);
 
     // The series in two halves evaluated side by side (Estrin's scheme), for a short dependency chain.
     const V r2 = r * r;
     const V series = r + r2 * ((0.5 + r * (1.0 / 6)) + r2 * (1.0 / 24 + r * (1.0 / 120)));
-    const V rest = tail + series;
+    e = floorShift<V>(k, 7);
+    return power + power * (tail + series);
+}
 
-    const M e = floorShift<V>(k, 7);
-    if (ordinary) {
-        const V scale = Lanes::fromBits<V>(Lanes::bits(power) + (e << 52));
-        return scale + scale * rest;
+}  // namespace detail
+
+template <typename V> inline V exp(V x)
+{
+    using M = Lanes::MaskOf<V>;
+    constexpr double overflowAbove = 0x1.62e42fefa39efp+9, zeroBelow = -0x1.74910d52d3051p+9;
+    constexpr double normalAbove = -708.0, normalBelow = 709.0;  // where 2^e is one normal factor
+
+    M e;
+    if (!Lanes::any(!(x > normalAbove && x < normalBelow))) {
+        const V parts = detail::expParts(x, e);
+        return Lanes::fromBits<V>(Lanes::bits(parts) + (e << 52));  // times 2^e, exactly
     }
-    // 2^(k >> 7) in two factors, so results near overflow and below the normal range scale correctly.
-    const M eHalf = floorShift<V>(e, 1);
-    const V scale = Lanes::fromBits<V>(Lanes::bits(power) + (eHalf << 52));
-    V result = (scale + scale * rest) * Lanes::fromBits<V>((e - eHalf + 1023) << 52);
-    result = x >= overflowAbove ? splat<V>(HUGE_VAL) : result;
-    result = x <= zeroBelow ? splat<V>(0.0) : result;
+    // 2^e in two factors, so results near overflow and below the normal range scale correctly.
+    const V inRange = x > zeroBelow && x < overflowAbove ? x : Lanes::splat<V>(0.0);
+    const V parts = detail::expParts(inRange, e);
+    const M eHalf = detail::floorShift<V>(e, 1);
+    const V halfway = Lanes::fromBits<V>(Lanes::bits(parts) + (eHalf << 52));
+    V result = halfway * Lanes::fromBits<V>((e - eHalf + 1023) << 52);
+    result = x >= overflowAbove ? Lanes::splat<V>(HUGE_VAL) : result;
+    result = x <= zeroBelow ? Lanes::splat<V>(0.0) : result;
     return x != x ? x + x : result;  // NaN stays NaN
 }
 
