@@ -20,11 +20,10 @@ bool processorHasAvx2()
 #endif
 }
 
-bool useFours()
-{
-    static const bool available = processorHasAvx2();
-    return available && foursAllowed.load(std::memory_order_relaxed);
-}
+// Asked once when the library loads, so the audio thread never meets a guarded first-time initialisation.
+const bool foursAvailable = processorHasAvx2();
+
+bool useFours() { return foursAvailable && foursAllowed.load(std::memory_order_relaxed); }
 
 }  // namespace
 
