@@ -1,7 +1,7 @@
-// Natural logarithm and exponential of two doubles at once, to full double precision (about half a unit
-// in the last place, as good as the platform libraries), table-driven and without branches, so they run
-// in vector registers. The same bits come out on every platform and target, which the C library's
-// functions do not promise.
+// Natural logarithm and exponential of two or four doubles at once, to full double precision (about half
+// a unit in the last place, as good as the platform libraries), table-driven and, for ordinary arguments,
+// without branches, so they run in vector registers. The same bits come out on every platform, target
+// and width, which the C library's functions do not promise.
 #pragma once
 
 #include <cfloat>
@@ -10,7 +10,6 @@
 
 #include "limiter/Lanes.h"
 #include "limiter/LogExpTables.h"
-
 
 namespace LogExp {
 inline namespace TARN_LANES_ISA {
@@ -44,7 +43,8 @@ inline Lanes::FourMask truncated(Lanes::Four x)
 }
 #endif
 
-// k >> shift rounding toward minus infinity, for |k| < 2^62 (SSE2 has no arithmetic 64-bit shift).
+// k >> shift rounding toward minus infinity, for |k| < 2^62 (x86 has no arithmetic 64-bit vector shift
+// before AVX-512).
 template <typename V> inline MaskOf<V> floorShift(MaskOf<V> k, int shift)
 {
     constexpr std::int64_t offset = std::int64_t{1} << 62;
@@ -52,6 +52,7 @@ template <typename V> inline MaskOf<V> floorShift(MaskOf<V> k, int shift)
     return reinterpret_cast<MaskOf<V>>(raised >> shift) - (offset >> shift);
 }
 
+// k >> shift filling with zeros.
 template <typename V> inline MaskOf<V> shiftRight(MaskOf<V> k, int shift)
 {
     return reinterpret_cast<MaskOf<V>>(reinterpret_cast<Lanes::UnsignedOf<V>>(k) >> shift);
