@@ -106,9 +106,10 @@ bool Limiter::processBlock(bool paramsChanged, const PlugCore::TransportInfo& /*
 
     // The editor object exists from construction on or never; without one nothing is ever published.
     PlugEdit::MeterMailbox* const mailbox = dynamic_cast<PlugEdit::MeterMailbox*>(getEditor());
-    const std::uint32_t start = Dither::claim(4u * static_cast<std::uint32_t>(frames));
-    ditherLanes = Lanes::Quad{Dither::jump(start, 1), Dither::jump(start, 2), Dither::jump(start, 3),
-                              Dither::jump(start, 4)};
+    std::uint32_t state = Dither::claim(4u * static_cast<std::uint32_t>(frames));
+    for (int lane = 0; lane < 4; ++lane)
+        ditherLanes[lane] = Dither::next(state);  // the first frame's four draws
+    const double ditherAmplitude = dither24 ? Dither::amplitude24 : Dither::amplitude16;
 
     // Each stretch runs in passes, every frame seeing the same operations in the same order as one frame
     // at a time would: the level logarithms, the gain follower's recurrence alone, the gains'
@@ -120,7 +121,6 @@ bool Limiter::processBlock(bool paramsChanged, const PlugCore::TransportInfo& /*
         VectorPasses::levelLogs(inputs[0] + done, inputs[1] + done, levelLog, n, inputGain, releaseComp);
         followGain(n);
         VectorPasses::gainsFromReductions(frameGain, n);
-        const double ditherAmplitude = dither24 ? Dither::amplitude24 : Dither::amplitude16;
         VectorPasses::ditherNoise(ditherLanes, frameNoise, n, ditherAmplitude);
         for (VstInt32 at = 0; at < n;) {
             const VstInt32 untilPublish = mailbox ? std::max(1, meterInterval + 1 - sampleCounter) : n;
