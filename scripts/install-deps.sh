@@ -17,4 +17,6 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
 apt-get update -qq
+# On a kernel that refuses 32-bit programs, the i386 packages' post-install steps print "Exec format
+# error" and apt still succeeds: the 32-bit loader is installed but never used there (see wine-mode.sh).
 apt-get install -y -qq --no-install-recommends "${need[@]}"

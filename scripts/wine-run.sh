@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine, headless, in the prefix inside the build folder.
+# Runs a Windows program under Wine, headless, in the prefix inside the build folder, with the loader
+# this machine can run. A 32-bit program on a machine that cannot run 32-bit code fails with a message.
 set -e
-top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-export WINEPREFIX="${TARN_WINEPREFIX:-$top/build/wine-prefix}"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-unset DISPLAY WAYLAND_DISPLAY
-exec wine "$@"
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+[ -f "$WINEPREFIX/.tarn-ready" ] || "$top/scripts/wine-prefix.sh" create
+if [ "$TARN_WINE_MODE" = win64-only ] && [ -f "$1" ] && objdump -f "$1" 2>/dev/null | grep -q 'pei-i386'; then
+  echo "wine-run: $1 is a 32-bit program and this machine cannot run 32-bit programs" >&2
+  exit 126
+fi
+exec "${TARN_WINE[@]}" "$@"
