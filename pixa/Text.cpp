@@ -232,7 +232,9 @@ void TextPainter::fill(Canvas& canvas, const TextStyle& style)
     if (style.antialiased)
         fillCoverage(canvas, coverage, SolidPaint(style.color));
     else
-        fillCoverageThresholded(canvas, coverage, style.color, 128);
+        // Unhinted stems are often thinner than a pixel and straddle two: at half coverage they
+        // break up; from three eighths on they stay whole.
+        fillCoverageThresholded(canvas, coverage, style.color, 96);
 }
 
 }  // namespace Pixa
