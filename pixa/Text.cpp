@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "pixa/Paint.h"
 
 namespace Pixa {
 
@@ -43,14 +42,15 @@ std::uint32_t nextCharacter(std::string_view text, std::size_t& at)
 }
 
 // Calls visit(glyph, pen) for every glyph of the text, the pen in pixels from the text's start;
-// answers the whole advance. Advances add up in font units, so a text measures the same however
-// it is cut into pieces.
+// answers the whole advance. Advances add up in font units (or whole pixels), so a text measures the
+// same however it is cut into pieces.
 template <typename Visit>
 float forEachGlyph(std::string_view text, const TextStyle& style, Visit&& visit)
 {
     const Font& font = *style.font;
     const float scale = style.size / static_cast<float>(font.unitsPerEm);
-    std::int32_t pen = 0;
+    const auto pixels = [scale](std::int32_t units) { return static_cast<std::int32_t>(std::lround(units * scale)); };
+    std::int32_t pen = 0;  // font units, or pixels for whole-pixel advances
     std::uint32_t previous = 0;
     bool first = true;
     for (std::size_t at = 0; at < text.size();) {
@@ -63,14 +63,21 @@ float forEachGlyph(std::string_view text, const TextStyle& style, Visit&& visit)
         if (c < 0x20 || c == 0x7F)
             continue;
         const std::uint32_t g = font.glyphIndex(c);
-        if (style.kerning && !first)
-            pen += font.kerningBetween(previous, g);
-        visit(font.glyphs[g], static_cast<float>(pen) * scale);
-        pen += font.glyphs[g].advance;
+        const std::int32_t kerning = style.kerning && !first ? font.kerningBetween(previous, g) : 0;
+        const FontGlyph& glyph = font.glyphs[g];
+        if (style.wholePixelAdvances) {
+            pen += pixels(kerning);
+            visit(glyph, static_cast<float>(pen));
+            pen += pixels(glyph.advance);
+        } else {
+            pen += kerning;
+            visit(glyph, static_cast<float>(pen) * scale);
+            pen += glyph.advance;
+        }
         previous = g;
         first = false;
     }
-    return static_cast<float>(pen) * scale;
+    return style.wholePixelAdvances ? static_cast<float>(pen) : static_cast<float>(pen) * scale;
 }
 
 // One pass of polygon clipping against a half plane (Sutherland-Hodgman): under the even-odd rule
@@ -97,8 +104,8 @@ void clipContour(const Path& in, Path& out, Inside inside, Crossing crossing)
 Point crossingX(Point s, Point e, float x) { return {x, s.y + (e.y - s.y) * ((x - s.x) / (e.x - s.x))}; }
 Point crossingY(Point s, Point e, float y) { return {s.x + (e.x - s.x) * ((y - s.y) / (e.y - s.y)), y}; }
 
-// Plain pixels: a pixel is painted fully where the even-odd coverage reaches the threshold.
-void fillCoverageThresholded(Canvas& canvas, const CoverageBuffer& coverage, Color color, std::int32_t threshold)
+// Composites the colour through the even-odd coverage mapped by the curve (0..255 to alpha).
+void fillCoverageThroughCurve(Canvas& canvas, const CoverageBuffer& coverage, Color color, const std::uint8_t* curve)
 {
     const auto rows = std::min(canvas.getHeight(), static_cast<std::uint32_t>(coverage.getHeight()));
     const auto columns = std::min(canvas.getWidth(), static_cast<std::uint32_t>(coverage.getWidth()));
@@ -113,8 +120,10 @@ void fillCoverageThresholded(Canvas& canvas, const CoverageBuffer& coverage, Col
             std::int32_t a = sum & 0xFF;
             if (sum & 0x100)
                 a = 255 - a;
-            if (a >= threshold)
-                line[x] = blendOver(color, line[x]);
+            if (const std::uint8_t alpha = curve[a]) {
+                const Color c = scaleColor(color, alpha);
+                line[x] = addColors(c, scaleColor(line[x], static_cast<std::uint8_t>(255 - alphaOf(c))));
+            }
         }
     }
 }
@@ -156,6 +165,7 @@ void TextPainter::drawText(Canvas& canvas, std::string_view text, float x, float
         return;
     if (coverage.getWidth() != width || coverage.getHeight() != height)
         coverage.create(width, height);
+    prepareCurve(style);
 
     const Font& font = *style.font;
     const float scale = style.size / static_cast<float>(font.unitsPerEm);
@@ -202,7 +212,7 @@ void TextPainter::drawText(Canvas& canvas, std::string_view text, float x, float
             previous = p;
         }
         addContour(cut, cutting);
-        fill(canvas, style);
+        fillCoverageThroughCurve(canvas, coverage, style.color, curve);
         coverage.clear();
     });
 }
@@ -227,14 +237,22 @@ void TextPainter::addContour(const PixelRect& clip, bool cut)
     contour.clear();
 }
 
-void TextPainter::fill(Canvas& canvas, const TextStyle& style)
+void TextPainter::prepareCurve(const TextStyle& style)
 {
-    if (style.antialiased)
-        fillCoverage(canvas, coverage, SolidPaint(style.color));
-    else
-        // Unhinted stems are often thinner than a pixel and straddle two: at half coverage they
-        // break up; from three eighths on they stay whole.
-        fillCoverageThresholded(canvas, coverage, style.color, 96);
+    if (style.antialiased == curveAntialiased && (!style.antialiased || style.gamma == curveGamma))
+        return;
+    curveAntialiased = style.antialiased;
+    curveGamma = style.gamma;
+    for (int a = 0; a < 256; ++a) {
+        if (!style.antialiased) {
+            // Unhinted stems are often thinner than a pixel and straddle two: at half coverage they
+            // break up; from three eighths on they stay whole.
+            curve[a] = a >= 96 ? 255 : 0;
+        } else {
+            const float mapped = 255.0f * std::pow(static_cast<float>(a) / 255.0f, 1.0f / std::max(style.gamma, 0.1f));
+            curve[a] = static_cast<std::uint8_t>(std::lround(mapped));
+        }
+    }
 }
 
 }  // namespace Pixa

@@ -1,6 +1,6 @@
-// Text from outline fonts: each glyph's contours are flattened at the requested size into a path and
-// filled through a coverage buffer, anti-aliased or (coverage thresholded) in plain pixels. Glyphs sit
-// on fractional positions along the baseline; no hinting.
+// Text from outline fonts: each glyph's contours are flattened at the requested size into a path,
+// accumulated in a coverage buffer and filled by the even-odd rule, its coverage mapped to alpha by a
+// gamma curve (anti-aliased) or a threshold (plain pixels). No hinting.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,12 @@ struct TextStyle {
     float size;   // pixels per em
     Color color;  // premultiplied
     bool antialiased = true;
+    // Each glyph's advance rounded to whole pixels, as hinted fonts have them under GDI: texts measure
+    // as there, and a glyph starting on a pixel edge looks alike wherever it stands.
+    bool wholePixelAdvances = false;
+    // Coverage c (0..1) paints with alpha c^(1 / gamma): above 1, thin strokes of light text on a dark
+    // ground keep their weight (blending is done on the stored colour values, not on light).
+    float gamma = 1.0f;
     // Windows' DrawText does not kern, so texts that must measure like it leave this off.
     bool kerning = false;
     // '&' marks the next character as a menu mnemonic and is not drawn; "&&" draws one '&'.
@@ -53,10 +59,14 @@ public:
 
 private:
     void addContour(const PixelRect& clip, bool cut);
-    void fill(Canvas& canvas, const TextStyle& style);
+    void prepareCurve(const TextStyle& style);
 
     CoverageBuffer coverage;
     Path contour, clipped;
+    // Coverage to alpha for the current style; remade when the style's mapping changes.
+    std::uint8_t curve[256] = {};
+    float curveGamma = -1.0f;
+    bool curveAntialiased = false;
 };
 
 }  // namespace Pixa

@@ -37,6 +37,22 @@ TextStyle withPrefixRule(const TextStyle& style, std::uint32_t format)
 
 }  // namespace
 
+namespace {
+
+// Where DrawText puts the top of a line: single lines follow the vertical alignment.
+std::int32_t lineTop(const PixelRect& rect, std::uint32_t format, const LineMetrics& line, std::int32_t index)
+{
+    if (format & textSingleLine) {
+        if (format & textVCenter)
+            return rect.top + (rect.bottom - rect.top) / 2 - line.height / 2;
+        if (format & textBottom)
+            return rect.bottom - line.height;
+    }
+    return rect.top + index * line.height;
+}
+
+}  // namespace
+
 void drawTextInRect(TextPainter& painter, Canvas& canvas, std::string_view text, const PixelRect& rect,
                     std::uint32_t format, const TextStyle& style)
 {
@@ -45,18 +61,13 @@ void drawTextInRect(TextPainter& painter, Canvas& canvas, std::string_view text,
     const PixelRect clip = format & textNoClip ? PixelRect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX} : rect;
     forEachLine(text, format, [&](std::string_view piece, std::int32_t index) {
         const std::int32_t width = textWidth(piece, s);
-        std::int32_t x = rect.left, y = rect.top + index * line.height;
+        std::int32_t x = rect.left;
         // Integer division as DrawText does it (towards zero).
         if (format & textCenter)
             x = (rect.left + rect.right - width) / 2;
         else if (format & textRight)
             x = rect.right - width;
-        if (format & textSingleLine) {
-            if (format & textVCenter)
-                y = rect.top + (rect.bottom - rect.top) / 2 - line.height / 2;
-            else if (format & textBottom)
-                y = rect.bottom - line.height;
-        }
+        const std::int32_t y = lineTop(rect, format, line, index);
         painter.drawText(canvas, piece, static_cast<float>(x), static_cast<float>(y + line.ascent), s, clip);
     });
 }
@@ -64,12 +75,13 @@ void drawTextInRect(TextPainter& painter, Canvas& canvas, std::string_view text,
 PixelRect measureTextRect(std::string_view text, const PixelRect& rect, std::uint32_t format, const TextStyle& style)
 {
     const TextStyle s = withPrefixRule(style, format);
+    const LineMetrics line = lineMetrics(*s.font, s.size);
     std::int32_t widest = 0, lines = 0;
     forEachLine(text, format, [&](std::string_view piece, std::int32_t) {
         widest = std::max(widest, textWidth(piece, s));
         ++lines;
     });
-    return {rect.left, rect.top, rect.left + widest, rect.top + lines * lineMetrics(*s.font, s.size).height};
+    return {rect.left, rect.top, rect.left + widest, lineTop(rect, format, line, lines - 1) + line.height};
 }
 
 }  // namespace Pixa

@@ -29,8 +29,9 @@ enum TextFormat : std::uint32_t {
 // Without textSingleLine the text breaks at '\n' ("\r\n" too) into lines, each aligned on its own.
 void drawTextInRect(TextPainter& painter, Canvas& canvas, std::string_view text, const PixelRect& rect,
                     std::uint32_t format, const TextStyle& style);
-// What DT_CALCRECT answers: the rectangle keeps its left and top and becomes as wide as the widest
-// line and as tall as the lines.
+// What DT_CALCRECT answers: the rectangle keeps its left and top, becomes as wide as the widest line,
+// and ends below the last line where the drawing would put it (so a single line aligned to the
+// bottom keeps the bottom).
 PixelRect measureTextRect(std::string_view text, const PixelRect& rect, std::uint32_t format, const TextStyle& style);
 
 // A Windows COLORREF (0x00BBGGRR) as an opaque colour.

@@ -5,7 +5,10 @@
 // screen.
 #pragma once
 
+#include <cstdint>
+
 #include "pixa/Font.h"
+#include "pixa/Text.h"
 
 namespace PlugEdit {
 
@@ -13,5 +16,11 @@ constexpr float smallTextSize = 9.0f;
 constexpr float boldTextSize = 12.0f;
 
 const Pixa::Font& builtinFont(bool bold);
+
+// How the editor draws a text: the small regular or the bold face at its size, in a Windows COLORREF
+// (0x00BBGGRR), anti-aliased unless Shift, Control and Alt were held as the editor opened. Advances
+// are whole pixels, so texts measure much as GDI measures them, and a gamma keeps the thin strokes
+// of light text on the dark ground about as heavy as Windows draws them.
+Pixa::TextStyle editorTextStyle(bool bold, std::uint32_t colorRef, bool antialiased);
 
 }  // namespace PlugEdit

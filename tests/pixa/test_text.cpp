@@ -82,6 +82,10 @@ TEST(PixaText, AdvancesKerningAndCharacters)
     TextStyle menu = style(10);
     menu.mnemonics = true;
     EXPECT_FLOAT_EQ(textAdvance("&l&&", menu), 9.0f);
+    TextStyle whole = style(9);
+    whole.wholePixelAdvances = true;  // 'l' 3.6 and 'o' 9 pixels, each rounded before they add up
+    EXPECT_FLOAT_EQ(textAdvance("llo", style(9)), 16.2f);
+    EXPECT_FLOAT_EQ(textAdvance("llo", whole), 17.0f);
     EXPECT_EQ(textWidth("l", style(9)), 4);  // 3.6 rounds up
     EXPECT_EQ(textWidth("l", style(8.5f)), 3);
     const LineMetrics line = lineMetrics(testFont, 15);
@@ -108,6 +112,21 @@ TEST(PixaText, PlainPixelsAreAllOrNothing)
         }
     EXPECT_GT(partial, 10);
     EXPECT_GT(full, 50);
+}
+
+TEST(PixaText, GammaLiftsPartialCoverage)
+{
+    // 'l' at 10 px from x 0.5: its edges cover columns 1 and 3 by half.
+    for (const float gamma : {1.0f, 2.0f}) {
+        Canvas canvas(8, 12);
+        TextPainter painter;
+        TextStyle s = style(10);
+        s.gamma = gamma;
+        painter.drawText(canvas, "l", 0.5f, 10, s);
+        EXPECT_EQ(alphaOf(canvas.colorAt(1, 5)), gamma == 1.0f ? 128u : 181u);
+        EXPECT_EQ(alphaOf(canvas.colorAt(2, 5)), 255u);
+        EXPECT_EQ(alphaOf(canvas.colorAt(0, 5)), 0u);
+    }
 }
 
 TEST(PixaText, PlacedInRectanglesAsDrawTextPlacesThem)
@@ -164,8 +183,11 @@ TEST(PixaText, MeasuredRectangleAndColours)
 {
     const PixelRect m = measureTextRect("lo\nl", {3, 4, 5, 6}, textLeft, style(20));
     expectBox(m, 3, 4, 31, 44);
-    const PixelRect single = measureTextRect("lo\nl", {3, 4, 5, 6}, textSingleLine | textBottom | textNoPrefix, style(10));
+    const PixelRect single = measureTextRect("lo\nl", {3, 4, 5, 6}, textSingleLine | textNoPrefix, style(10));
     expectBox(single, 3, 4, 3 + 18, 14);
+    // Aligned lines end where they would be drawn: at the bottom, or centred (4 + 10 - 5 + 10).
+    expectBox(measureTextRect("lo", {3, 4, 5, 30}, textSingleLine | textBottom, style(10)), 3, 4, 17, 30);
+    expectBox(measureTextRect("lo", {3, 4, 5, 24}, textSingleLine | textVCenter, style(10)), 3, 4, 17, 19);
     EXPECT_EQ(colorFromColorRef(0x6BADD3), 0xFFD3AD6Bu);
     EXPECT_EQ(colorFromColorRef(0x00FFFFFF), 0xFFFFFFFFu);
 }

@@ -5,12 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
-#include <vector>
 
 #include "pixa/TextLayout.h"
 #include "plugedit/font/BuiltinFont.h"
+#include "tests/support/EditorTextScene.h"
 #include "tools/imagefile/ImageFile.h"
 
 using namespace Pixa;
@@ -54,21 +53,6 @@ int windingAt(const Font& font, const FontGlyph& glyph, double px, double py)
     return winding;
 }
 
-TextStyle styleOf(bool bold, Color color = 0xFFFFFFFFu, bool antialiased = true)
-{
-    return TextStyle{&builtinFont(bold), bold ? PlugEdit::boldTextSize : PlugEdit::smallTextSize, color, antialiased};
-}
-
-PixelRect inkBox(const Canvas& canvas)
-{
-    PixelRect box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
-    for (std::int32_t y = 0; y < static_cast<std::int32_t>(canvas.getHeight()); ++y)
-        for (std::int32_t x = 0; x < static_cast<std::int32_t>(canvas.getWidth()); ++x)
-            if (canvas.colorAt(x, y))
-                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1), std::max(box.bottom, y + 1)};
-    return box;
-}
-
 }  // namespace
 
 TEST(BuiltinFont, NoGlyphOverlapsItselfAndEveryCharacterIsThere)
@@ -95,7 +79,7 @@ TEST(BuiltinFont, CountersStayEmpty)
         for (const char* text : {"o", "O", "D", "0", "a", "e"}) {
             Canvas canvas(60, 60);
             TextPainter painter;
-            TextStyle style = styleOf(bold);
+            TextStyle style = PlugEdit::editorTextStyle(bold, 0xFFFFFF, true);
             style.size = 48;
             painter.drawText(canvas, text, 5, 50, style);
             const FontGlyph& glyph = style.font->glyphs[style.font->glyphIndex(static_cast<unsigned char>(text[0]))];
@@ -113,14 +97,15 @@ TEST(BuiltinFont, CountersStayEmpty)
     // At the editor's sizes too: the bold 'o' keeps a hole.
     Canvas canvas(20, 20);
     TextPainter painter;
-    painter.drawText(canvas, "o", 2, 15, styleOf(true));
+    painter.drawText(canvas, "o", 2, 15, PlugEdit::editorTextStyle(true, 0xFFFFFF, true));
     EXPECT_LT(alphaOf(canvas.colorAt(6, 11)), 100u);
 }
 
 TEST(BuiltinFont, WidthsAndLinesAtTheEditorsSizes)
 {
-    EXPECT_EQ(textWidth("threshold", styleOf(false)), 43);  // 9690 units at 9 px per 2048
-    EXPECT_EQ(textWidth("threshold", styleOf(true)), 65);   // 11088 units at 12 px per 2048
+    // Whole-pixel advances: t 4, h 6, r 4, e 6, s 5, o 6, l 3, d 6 at 9 px; 6 9 6 8 7 8 4 9 bold at 12.
+    EXPECT_EQ(textWidth("threshold", PlugEdit::editorTextStyle(false, 0xFFFFFF, true)), 46);
+    EXPECT_EQ(textWidth("threshold", PlugEdit::editorTextStyle(true, 0xFFFFFF, true)), 66);
     const LineMetrics small = lineMetrics(builtinFont(false), PlugEdit::smallTextSize);
     const LineMetrics bold = lineMetrics(builtinFont(true), PlugEdit::boldTextSize);
     EXPECT_EQ(small.ascent, 8);
@@ -130,58 +115,6 @@ TEST(BuiltinFont, WidthsAndLinesAtTheEditorsSizes)
 }
 
 namespace {
-
-// The sheet of the editor's texts: each drawn once on a transparent canvas to check that its ink lies
-// in its rectangle, then onto the sheet.
-struct TextSheet {
-    Canvas sheet{240, 350};
-    Canvas scratch{240, 350};
-    TextPainter painter;
-
-    TextSheet() { sheet.fillPaint(SolidPaint(colorFromColorRef(0x121C2A))); }
-
-    void text(const char* t, PixelRect r, std::uint32_t format, const TextStyle& style)
-    {
-        scratch.clear();
-        drawTextInRect(painter, scratch, t, r, format, style);
-        const PixelRect ink = inkBox(scratch);
-        EXPECT_LE(r.left, ink.left) << t;
-        EXPECT_LE(r.top, ink.top) << t;
-        EXPECT_GE(r.right, ink.right) << t;
-        EXPECT_GE(r.bottom, ink.bottom) << t;
-        drawTextInRect(painter, sheet, t, r, format, style);
-    }
-
-    // A knob's texts as the knob draws them, at (x, y): caption on top of the band, value at its bottom.
-    void knob(std::int32_t x, std::int32_t y, const char* caption, const char* value, bool dragging, bool learning,
-              bool antialiased)
-    {
-        const PixelRect band{x, y + 56, x + 80, y + 80};
-        text(caption, band, textSingleLine | textCenter, styleOf(false, colorFromColorRef(0x6BADD3), antialiased));
-        if (learning)
-            text("learning", {x + 10, y + 22, x + 70, y + 46}, textSingleLine | textVCenter | textCenter,
-                 styleOf(false, 0xFFFFFFFFu, antialiased));
-        text(value, band, textSingleLine | textBottom | textCenter, styleOf(dragging, 0xFFFFFFFFu, antialiased));
-    }
-
-    // A switch's texts as the switch draws them: "name: state" centred, the state in white.
-    void onOff(std::int32_t x, std::int32_t y, const char* name, const char* state, bool menuOpen)
-    {
-        const PixelRect r{x, y, x + 80, y + 12};
-        const Color accent = colorFromColorRef(0x6BADD3);
-        if (menuOpen) {
-            text(name, r, textSingleLine | textBottom | textCenter, styleOf(true, accent));
-            return;
-        }
-        const std::string full = std::string(name) + ": " + state, label = std::string(name) + ":";
-        PixelRect m = measureTextRect(full, r, textSingleLine | textBottom | textCenter, styleOf(false));
-        const std::int32_t shift = (r.right - m.right) / 2;
-        m.left += shift;
-        m.right += shift;
-        text(label.c_str(), m, textSingleLine | textBottom, styleOf(false, accent));
-        text(state, m, textSingleLine | textBottom | textRight, styleOf(false));
-    }
-};
 
 bool writeEnlarged(const Canvas& canvas, const std::string& path, std::uint32_t factor)
 {
@@ -198,25 +131,14 @@ bool writeEnlarged(const Canvas& canvas, const std::string& path, std::uint32_t 
 
 TEST(BuiltinFont, EditorTextsStayInTheirRectangles)
 {
-    TextSheet s;
-    const char* captions[3] = {"threshold", "makeup", "release"};
-    const char* values[3] = {"-20.0 dB", "100 %", "1000.0 ms"};
-    const char* otherValues[3] = {"0.0 dB", "0 %", "10.0 ms"};
-    for (std::int32_t k = 0; k < 3; ++k) {
-        s.knob(80 * k, 0, captions[k], values[k], false, false, true);
-        s.knob(80 * k, 80, captions[k], otherValues[k], true, k == 1, true);
-        s.knob(80 * k, 160, captions[k], values[k], k == 2, k == 0, false);
+    EditorTextScene::PixaTexts texts;
+    EditorTextScene::draw(texts);
+    for (const EditorTextScene::Ink& i : texts.inks) {
+        EXPECT_LT(i.ink.left, i.ink.right) << i.text;
+        EXPECT_LE(i.rect.left, i.ink.left) << i.text;
+        EXPECT_LE(i.rect.top, i.ink.top) << i.text;
+        EXPECT_GE(i.rect.right, i.ink.right) << i.text;
+        EXPECT_GE(i.rect.bottom, i.ink.bottom) << i.text;
     }
-    s.onOff(0, 245, "dither", "24 bit", false);
-    s.onOff(80, 245, "display", "20dB", false);
-    s.onOff(160, 245, "display", "40dB", true);
-    const char* menu[] = {"&Reset to default (0.0 dB)", "MIDI &Learn...", "MIDI &Unlearn (chan:1, cc:7)",
-                          "&Save defaults...", "Visit www.quellbrook.com", "20dB scale"};
-    for (std::int32_t i = 0; i < 6; ++i)
-        s.text(menu[i], {4 + 118 * (i / 3), 262 + 12 * (i % 3), 120 + 118 * (i / 3), 274 + 12 * (i % 3)},
-               textSingleLine | textVCenter, styleOf(false));
-    s.text("Saving new defaults for:\n - parameter values (current values) and presets\n - MIDI mappings (current "
-           "mappings)\n",
-           {4, 302, 240, 350}, textLeft, styleOf(false));
-    EXPECT_TRUE(writeEnlarged(s.sheet, "editor-texts.png", 3));
+    EXPECT_TRUE(writeEnlarged(texts.sheet, "editor-texts.png", 3));
 }
