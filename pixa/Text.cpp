@@ -239,8 +239,9 @@ void TextPainter::addContour(const PixelRect& clip, bool cut)
 
 void TextPainter::prepareCurve(const TextStyle& style)
 {
-    if (style.antialiased == curveAntialiased && (!style.antialiased || style.gamma == curveGamma))
+    if (curveReady && style.antialiased == curveAntialiased && (!style.antialiased || style.gamma == curveGamma))
         return;
+    curveReady = true;
     curveAntialiased = style.antialiased;
     curveGamma = style.gamma;
     for (int a = 0; a < 256; ++a) {

@@ -65,8 +65,9 @@ private:
     Path contour, clipped;
     // Coverage to alpha for the current style; remade when the style's mapping changes.
     std::uint8_t curve[256] = {};
-    float curveGamma = -1.0f;
-    bool curveAntialiased = false;
+    float curveGamma = 1.0f;
+    bool curveAntialiased = true;
+    bool curveReady = false;
 };
 
 }  // namespace Pixa
