@@ -1,0 +1,126 @@
+#include <cstdlib>
+#include <string>
+
+#include "tests/x11wrap/X11TestWindow.h"
+
+using X11Test::RecordingWindow;
+using X11Test::X11Fixture;
+
+namespace {
+
+struct QueryReplies {
+    xcb_query_tree_reply_t* tree;
+    xcb_get_geometry_reply_t* geometry;
+    xcb_get_window_attributes_reply_t* attributes;
+    ~QueryReplies() { free(tree), free(geometry), free(attributes); }
+};
+
+// DISPLAY as a test wants it, put back afterwards.
+class DisplayVariable {
+public:
+    explicit DisplayVariable(const char* value)
+    {
+        if (const char* old = std::getenv("DISPLAY"))
+            saved = old, hadOne = true;
+        value ? setenv("DISPLAY", value, 1) : unsetenv("DISPLAY");
+    }
+    ~DisplayVariable() { hadOne ? setenv("DISPLAY", saved.c_str(), 1) : unsetenv("DISPLAY"); }
+
+private:
+    std::string saved;
+    bool hadOne = false;
+};
+
+void expectCleanFailure(const char* display)
+{
+    DisplayVariable variable(display);
+    Pixa::Canvas canvas(160, 260);
+    testing::internal::CaptureStdout();
+    RecordingWindow window;
+    EXPECT_FALSE(window.open(0x200001, 0, 0, 160, 260));
+    EXPECT_FALSE(window.isOpen());
+    EXPECT_FALSE(window.dispatchEvents());
+    EXPECT_FALSE(window.present(canvas));
+    EXPECT_FALSE(window.sync());
+    EXPECT_EQ(X11Wrap::Connection::open(), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+}  // namespace
+
+TEST_F(X11Fixture, TheWindowIsAMappedChildOfTheHostWindowAtTheSizeAskedAndIsExposed)
+{
+    RecordingWindow window;
+    ASSERT_TRUE(window.open(host->window(), 10, 20, 160, 260));
+    xcb_connection_t* c = host->connection();
+    const xcb_window_t id = window.windowId();
+    QueryReplies r{xcb_query_tree_reply(c, xcb_query_tree(c, id), nullptr),
+                   xcb_get_geometry_reply(c, xcb_get_geometry(c, id), nullptr),
+                   xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr)};
+    ASSERT_TRUE(r.tree && r.geometry && r.attributes);
+    EXPECT_EQ(r.tree->parent, host->window());
+    EXPECT_EQ(r.geometry->x, 10);
+    EXPECT_EQ(r.geometry->y, 20);
+    EXPECT_EQ(r.geometry->width, 160);
+    EXPECT_EQ(r.geometry->height, 260);
+    EXPECT_EQ(r.geometry->border_width, 0);
+    EXPECT_EQ(r.attributes->map_state, XCB_MAP_STATE_VIEWABLE);
+    EXPECT_FALSE(r.attributes->override_redirect);
+
+    // Mapping exposes the whole window; the exposures of one drain come as one area.
+    ASSERT_TRUE(window.dispatchUntil([&] { return !window.exposures.empty(); }));
+    const X11Wrap::Area all = window.exposures.back();
+    EXPECT_EQ(all.x, 0);
+    EXPECT_EQ(all.y, 0);
+    EXPECT_EQ(all.width, 160);
+    EXPECT_EQ(all.height, 260);
+}
+
+TEST_F(X11Fixture, AParentThatIsNoWindowIsRefused)
+{
+    RecordingWindow window;
+    EXPECT_FALSE(window.open(host->window() + 1000, 0, 0, 160, 260));
+    EXPECT_FALSE(window.isOpen());
+    EXPECT_FALSE(window.dispatchEvents());
+}
+
+TEST(X11NoServer, UnsetOrBogusDisplayFailsQuietly)
+{
+    expectCleanFailure(nullptr);
+    expectCleanFailure(":99999");
+}
+
+TEST_F(X11Fixture, TheHostDestroyingItsWindowFirstHurtsNothing)
+{
+    Pixa::Canvas canvas(160, 260);
+    RecordingWindow window;
+    ASSERT_TRUE(window.open(host->window(), 0, 0, 160, 260));
+    ASSERT_TRUE(window.sync());
+    host->destroyWindow();
+    // Not known yet: these requests go to a window that is gone, and their errors come back as events.
+    window.present(canvas);
+    window.present(canvas, {5, 5, 10, 10});
+    EXPECT_TRUE(window.sync());
+    EXPECT_FALSE(window.dispatchEvents());
+    EXPECT_FALSE(window.isOpen());
+    EXPECT_FALSE(window.present(canvas));
+    window.close();
+    // And the object can open again into a new host window.
+    host = VstHost::X11HostWindow::create(200, 300);
+    ASSERT_NE(host, nullptr);
+    EXPECT_TRUE(window.open(host->window(), 0, 0, 160, 260));
+}
+
+TEST_F(X11Fixture, ClosingBeforeTheHostDestroysItsWindowRemovesOurs)
+{
+    xcb_connection_t* c = host->connection();
+    {
+        RecordingWindow window;
+        ASSERT_TRUE(window.open(host->window(), 0, 0, 160, 260));
+        ASSERT_TRUE(window.sync());
+    }
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, host->window()), nullptr);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->children_len, 0);
+    free(tree);
+}

@@ -1,0 +1,159 @@
+#include "x11wrap/ChildWindow.h"
+
+#include <cstdlib>
+
+namespace X11Wrap {
+
+namespace {
+
+const std::uint32_t eventMask = XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+                                XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_LEAVE_WINDOW |
+                                XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+
+unsigned heldButtons(std::uint16_t state)
+{
+    return (state & XCB_KEY_BUT_MASK_BUTTON_1 ? PointerEvent::leftHeld : 0u) |
+           (state & XCB_KEY_BUT_MASK_BUTTON_2 ? PointerEvent::middleHeld : 0u) |
+           (state & XCB_KEY_BUT_MASK_BUTTON_3 ? PointerEvent::rightHeld : 0u);
+}
+
+PointerEvent pointerEvent(std::int16_t x, std::int16_t y, int button, std::uint16_t state, std::uint32_t time)
+{
+    PointerEvent event;
+    event.x = x;
+    event.y = y;
+    event.button = button;
+    event.buttonsHeld = heldButtons(state);
+    event.shift = (state & XCB_KEY_BUT_MASK_SHIFT) != 0;
+    event.control = (state & XCB_KEY_BUT_MASK_CONTROL) != 0;
+    event.time = time;
+    return event;
+}
+
+}  // namespace
+
+ChildWindow::~ChildWindow() { close(); }
+
+bool ChildWindow::open(std::uint32_t parent, int x, int y, int width, int height)
+{
+    close();
+    if (width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF)
+        return false;
+    connection = Connection::open();
+    if (!connection)
+        return false;
+    xcb_connection_t* c = connection->get();
+    const xcb_screen_t& screen = connection->screen();
+    window = xcb_generate_id(c);
+    // Our own visual and colormap, whatever the host's window uses: the pictures we send are in its form.
+    // No background: the server never clears the window, so nothing flickers between exposure and picture.
+    const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0, eventMask, screen.default_colormap};
+    const xcb_void_cookie_t created = xcb_create_window_checked(
+        c, screen.root_depth, window, parent, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y),
+        static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+        screen.root_visual, XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_COLORMAP, values);
+    // One round trip, so a parent that is not a window is a false answer here and not an error later.
+    if (xcb_generic_error_t* error = xcb_request_check(c, created)) {
+        free(error);
+        window = 0;
+        connection.reset();
+        return false;
+    }
+    gc = xcb_generate_id(c);
+    const std::uint32_t noExposures = 0;
+    xcb_create_gc(c, gc, window, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+    xcb_map_window(c, window);
+    xcb_flush(c);
+    size = {x, y, width, height};
+    return true;
+}
+
+void ChildWindow::close()
+{
+    if (!connection)
+        return;
+    // Either may be gone with the host's window; the errors would come back to a connection we close.
+    if (window) {
+        xcb_free_gc(connection->get(), gc);
+        xcb_destroy_window(connection->get(), window);
+        xcb_flush(connection->get());
+    }
+    window = 0;
+    gc = 0;
+    connection.reset();
+}
+
+bool ChildWindow::dispatchEvents()
+{
+    if (!connection)
+        return false;
+    Area exposure;
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection->get())) {
+        // No handler's exception may leave the event unfreed.
+        std::unique_ptr<xcb_generic_event_t, decltype(&free)> owned(event, &free);
+        handle(*event, exposure);
+    }
+    if (!exposure.empty() && isOpen())
+        exposed(exposure);
+    return isOpen();
+}
+
+void ChildWindow::handle(const xcb_generic_event_t& event, Area& exposure)
+{
+    switch (event.response_type & 0x7F) {
+    case 0: {
+        // An error of one of our unchecked requests. A window the host destroyed under us is the one
+        // that matters; the others (a request racing that destruction) need nothing.
+        const auto& error = reinterpret_cast<const xcb_generic_error_t&>(event);
+        if (error.error_code == XCB_WINDOW && error.resource_id == window)
+            window = 0;
+        break;
+    }
+    case XCB_EXPOSE: {
+        const auto& e = reinterpret_cast<const xcb_expose_event_t&>(event);
+        if (e.window == window)
+            exposure = exposure.unite({e.x, e.y, e.width, e.height});
+        break;
+    }
+    case XCB_BUTTON_PRESS: {
+        const auto& e = reinterpret_cast<const xcb_button_press_event_t&>(event);
+        buttonPressed(pointerEvent(e.event_x, e.event_y, e.detail, e.state, e.time));
+        break;
+    }
+    case XCB_BUTTON_RELEASE: {
+        const auto& e = reinterpret_cast<const xcb_button_release_event_t&>(event);
+        buttonReleased(pointerEvent(e.event_x, e.event_y, e.detail, e.state, e.time));
+        break;
+    }
+    case XCB_MOTION_NOTIFY: {
+        const auto& e = reinterpret_cast<const xcb_motion_notify_event_t&>(event);
+        pointerMoved(pointerEvent(e.event_x, e.event_y, PointerEvent::none, e.state, e.time));
+        break;
+    }
+    case XCB_LEAVE_NOTIFY: {
+        const auto& e = reinterpret_cast<const xcb_leave_notify_event_t&>(event);
+        pointerLeft(pointerEvent(e.event_x, e.event_y, PointerEvent::none, e.state, e.time));
+        break;
+    }
+    case XCB_DESTROY_NOTIFY:
+        if (reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window == window)
+            window = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+bool ChildWindow::present(const Pixa::Canvas& canvas)
+{
+    return present(canvas, {0, 0, static_cast<int>(canvas.getWidth()), static_cast<int>(canvas.getHeight())});
+}
+
+bool ChildWindow::present(const Pixa::Canvas& canvas, const Area& area)
+{
+    return isOpen() && upload.put(*connection, window, gc, canvas, area.clip(size.width, size.height));
+}
+
+bool ChildWindow::sync() { return connection && connection->sync(); }
+
+}  // namespace X11Wrap
