@@ -1,55 +1,8 @@
 #include "tools/render/EditorCapture.h"
 
-#include <windows.h>
-
 #include <cstdio>
-#include <vector>
-
-#include "tools/imagefile/ImageFile.h"
-#include "tools/vsthost/HostWindow.h"
 
 namespace Render {
-
-bool EditorCapture::open(VstHost::HostedEffect& hosted, std::string& error)
-{
-    ERect* rect = nullptr;
-    if (!(hosted.effect()->flags & effFlagsHasEditor) || !hosted.dispatch(effEditGetRect, 0, 0, &rect) || !rect) {
-        error = "the plug-in has no editor in this build";
-        return false;
-    }
-    width = rect->right - rect->left;
-    height = rect->bottom - rect->top;
-    HWND window = VstHost::createHostWindow(width, height);
-    if (!window) {
-        error = "cannot create a window for the editor";
-        return false;
-    }
-    host = &hosted;
-    frame = window;
-    hosted.dispatch(effEditOpen, 0, 0, window);
-    settle(30);
-    return true;
-}
-
-EditorCapture::~EditorCapture()
-{
-    if (!host)
-        return;
-    host->dispatch(effEditClose);
-    DestroyWindow(static_cast<HWND>(frame));
-    VstHost::pumpWindowMessages();
-}
-
-void EditorCapture::settle(int milliseconds)
-{
-    const DWORD until = GetTickCount() + static_cast<DWORD>(milliseconds);
-    do {
-        VstHost::pumpWindowMessages();
-        Sleep(1);
-    } while (static_cast<int>(until - GetTickCount()) > 0);
-    RedrawWindow(static_cast<HWND>(frame), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    VstHost::pumpWindowMessages();
-}
 
 void EditorCapture::photographEvery(std::size_t everyFrames, const std::string& pictureFolder)
 {
@@ -62,7 +15,7 @@ void EditorCapture::afterBlock(std::size_t framesDone)
 {
     if (!host)
         return;
-    VstHost::pumpWindowMessages();
+    pump();
     if (every == 0 || framesDone < nextPicture)
         return;
     nextPicture += every;
@@ -70,41 +23,6 @@ void EditorCapture::afterBlock(std::size_t framesDone)
     std::snprintf(name, sizeof name, "/editor-%05d.png", pictureNumber++);
     std::string ignored;
     photograph(folder + name, ignored);
-}
-
-bool EditorCapture::photograph(const std::string& path, std::string& error)
-{
-    settle(40);  // the window's timer takes the newest meter block and repaints
-    HWND window = static_cast<HWND>(frame);
-    HDC screen = GetDC(window);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP shot = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, shot);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    ImageFile::Picture picture;
-    picture.width = static_cast<std::uint32_t>(width);
-    picture.height = static_cast<std::uint32_t>(height);
-    const auto* words = static_cast<const std::uint32_t*>(bits);
-    if (words)
-        picture.pixels.assign(words, words + static_cast<std::size_t>(width) * height);
-    SelectObject(memory, previous);
-    DeleteObject(shot);
-    DeleteDC(memory);
-    ReleaseDC(window, screen);
-    if (!words || !ImageFile::writeFile(path, ImageFile::encodePng(picture))) {
-        error = "cannot write " + path;
-        return false;
-    }
-    return true;
 }
 
 }  // namespace Render

@@ -1,9 +1,10 @@
 // The plug-in's editor opened in a window of our own during a render, fed the rendered audio's meter
 // blocks, and photographed: at the end, and optionally every so many milliseconds of audio.
-// Windows only (the Linux build has no editor yet).
+// The window is a Win32 one on Windows and an X11 one (on $DISPLAY) on Linux.
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "tools/vsthost/HostedEffect.h"
@@ -14,7 +15,10 @@ class EditorCapture {
 public:
     // Opens the editor; false (with a reason) when the plug-in has none or the window cannot be made.
     bool open(VstHost::HostedEffect& host, std::string& error);
+    EditorCapture();
     ~EditorCapture();
+    EditorCapture(const EditorCapture&) = delete;
+    EditorCapture& operator=(const EditorCapture&) = delete;
 
     // Every `everyFrames` frames of audio (0: never), a numbered picture goes to `folder`.
     void photographEvery(std::size_t everyFrames, const std::string& folder);
@@ -24,10 +28,14 @@ public:
     bool photograph(const std::string& path, std::string& error);
 
 private:
+    // Lets the editor run for a while, then makes sure it has drawn.
     void settle(int milliseconds);
+    // What the host does between audio blocks: window messages on Windows, one idle call on X11.
+    void pump();
 
+    struct Frame;  // our window, the editor's parent
     VstHost::HostedEffect* host = nullptr;
-    void* frame = nullptr;  // our window, the editor's parent
+    std::unique_ptr<Frame> frame;
     std::size_t every = 0, nextPicture = 0;
     int pictureNumber = 0;
     std::string folder;

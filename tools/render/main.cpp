@@ -17,9 +17,7 @@
 
 #include "tools/render/DefaultSignal.h"
 #include "tools/render/DescriptorReport.h"
-#if defined(_WIN32)
 #include "tools/render/EditorCapture.h"
-#endif
 #include "tools/render/ParameterSetting.h"
 #include "tools/render/PresetFile.h"
 #include "tools/render/Renderer.h"
@@ -225,7 +223,6 @@ int main(int argc, char** argv)
         return 1;
     report.reportedLatency = host->effect()->initialDelay;
 
-#if defined(_WIN32)
     Render::EditorCapture editor;
     const bool watching = !o.editorPicture.empty() || !o.editorFrames.empty();
     if (watching) {
@@ -236,10 +233,6 @@ int main(int argc, char** argv)
             editor.photographEvery(static_cast<std::size_t>(input.sampleRate * o.editorEveryMs / 1000.0), o.editorFrames);
         o.render.afterBlock = [&editor](std::size_t done) { editor.afterBlock(done); };
     }
-#else
-    if (!o.editorPicture.empty() || !o.editorFrames.empty())
-        return fail("the Linux build has no editor yet: run the Windows build (under Wine) for --editor-png");
-#endif
 
     const auto started = std::chrono::steady_clock::now();
     const Render::StereoAudio output = Render::renderThrough(*host, input, o.render, progressBar(input));
@@ -260,14 +253,12 @@ int main(int argc, char** argv)
         if (!path->empty() && !Render::savePresetFile(*host, kind, *path, error))
             return fail(error);
     }
-#if defined(_WIN32)
     if (!o.editorPicture.empty()) {
         std::string error;
         if (!editor.photograph(o.editorPicture, error))
             return fail(error);
         std::cout << "editor: " << o.editorPicture << "\n";
     }
-#endif
     std::cout << "plug-in: " << o.pluginPath << ", blocks of " << o.render.blockSize << ", "
               << (o.render.doublePrecision ? 64 : 32) << "-bit processing\n";
     Render::printReport(report, std::cout);
