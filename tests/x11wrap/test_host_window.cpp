@@ -1,7 +1,11 @@
 // Our host's X11 side against a bare effect whose editor is a child window of this layer: effEditOpen
 // takes the host window's id as its pointer, the editor draws at effEditIdle, and the host's window
 // then shows the editor's picture.
+#include <cstdio>
+
 #include "tests/support/WindowPixels.h"
+#include "tools/imagefile/ImageFile.h"
+#include "tools/render/EditorCapture.h"
 #include "tests/x11wrap/X11TestWindow.h"
 
 using X11Test::X11Fixture;
@@ -104,6 +108,29 @@ TEST_F(X11Fixture, TheEditorOpensIntoOurHostWindowAndDrawsAtIdle)
     ASSERT_NE(tree, nullptr);
     EXPECT_EQ(tree->children_len, 0);
     free(tree);
+}
+
+TEST_F(X11Fixture, TheRenderersEditorCaptureWritesWhatTheEditorShows)
+{
+    auto hosted = VstHost::HostedEffect::create(bareEditorEntry);
+    ASSERT_NE(hosted, nullptr);
+    const std::string path = testing::TempDir() + "x11-editor-capture.png";
+    {
+        Render::EditorCapture capture;
+        std::string error;
+        ASSERT_TRUE(capture.open(*hosted, error)) << error;
+        ASSERT_TRUE(capture.photograph(path, error)) << error;
+        // The same picture as the editor's canvas, in the encoder's own form.
+        ImageFile::Picture expected{160, 260, {}};
+        for (std::uint32_t y = 0; y < 260; ++y)
+            for (std::uint32_t x = 0; x < 160; ++x)
+                expected.pixels.push_back(editor->canvas.row(y)[x]);
+        std::vector<unsigned char> written;
+        ASSERT_TRUE(ImageFile::readFile(path, written));
+        EXPECT_EQ(written, ImageFile::encodePng(expected));
+    }
+    EXPECT_EQ(editor, nullptr);  // the capture closed the editor
+    std::remove(path.c_str());
 }
 
 TEST(X11HostWindowWithoutServer, IsNotCreated)
