@@ -103,9 +103,9 @@ void ChildWindow::handle(const xcb_generic_event_t& event, Area& exposure)
     switch (event.response_type & 0x7F) {
     case 0: {
         // An error of one of our unchecked requests. A window the host destroyed under us is the one
-        // that matters; the others (a request racing that destruction) need nothing.
+        // that matters (drawing into it says BadDrawable); the others need nothing.
         const auto& error = reinterpret_cast<const xcb_generic_error_t&>(event);
-        if (error.error_code == XCB_WINDOW && error.resource_id == window)
+        if ((error.error_code == XCB_WINDOW || error.error_code == XCB_DRAWABLE) && error.resource_id == window)
             window = 0;
         break;
     }
