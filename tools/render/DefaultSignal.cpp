@@ -25,7 +25,6 @@ StereoAudio defaultSignal(double sampleRate, double seconds)
 {
     StereoAudio audio;
     audio.sampleRate = sampleRate;
-    audio.format = SampleFormat::float32;
     const auto frames = static_cast<std::size_t>(sampleRate * seconds);
     audio.left.resize(frames);
     audio.right.resize(frames);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/render/WavFile.h"
+#include "tools/render/StereoAudio.h"
 
 namespace Render {
 

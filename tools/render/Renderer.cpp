@@ -65,6 +65,7 @@ StereoAudio renderThrough(VstHost::HostedEffect& host, const StereoAudio& input,
     StereoAudio output;
     output.sampleRate = input.sampleRate;
     output.format = input.format;
+    output.fileChannels = input.fileChannels;
     output.left.resize(input.frames());
     output.right.resize(input.frames());
     if (options.doublePrecision)

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "tools/render/MidiList.h"
-#include "tools/render/WavFile.h"
+#include "tools/render/StereoAudio.h"
 #include "tools/vsthost/HostedEffect.h"
 
 namespace Render {

@@ -1,4 +1,4 @@
-// tarn-render: renders stereo audio through a VST 2.4 plug-in (Tarn by default) the way a host does,
+// tarn-render: renders mono or stereo audio through a VST 2.4 plug-in (Tarn by default) the way a host does,
 // and reports latency, levels, gain reduction and speed.
 #include <chrono>
 #include <cstdio>
@@ -15,6 +15,7 @@
 #include <unistd.h>
 #endif
 
+#include "tools/render/AudioFile.h"
 #include "tools/render/DefaultSignal.h"
 #include "tools/render/DescriptorReport.h"
 #include "tools/render/EditorCapture.h"
@@ -26,10 +27,17 @@
 namespace {
 
 const char* const usageText =
-    "usage: tarn-render [options] [IN.wav OUT.wav]\n"
+    "usage: tarn-render [options] [IN OUT]\n"
     "  Without files, renders the built-in default signal (drums over a bass tone) and reports.\n"
-    "  IN.wav must be stereo: 16- or 24-bit PCM or 32-bit float; OUT.wav gets the same format.\n"
+#if defined(_WIN32)
+    "  IN is a mono or stereo WAV file: 16- or 24-bit PCM or 32-bit float; OUT gets the same format.\n"
+#else
+    "  IN is a mono or stereo file in any format libsndfile reads (WAV, AIFF, FLAC, Ogg Vorbis, ...);\n"
+    "  OUT gets the same container and sample format, and mono comes back mono.\n"
+#endif
     "options:\n"
+    "  --format NAME        OUT's format instead of IN's: wav16, wav24, float, flac16, flac24, aiff16,\n"
+    "                       aiff24, ogg (the Windows build writes the first three only)\n"
     "  --plugin PATH        the VST 2.4 plug-in (default: the Tarn built alongside)\n"
     "  --set NAME=VALUE     a parameter: 0..1 normalized, or a display value (250ms, -6dB, 40dB, 24bits)\n"
     "  --block N            host block size in frames (default 512)\n"
@@ -51,6 +59,7 @@ struct Options {
     std::string loadBank, loadProgram, saveBank, saveProgram;
     std::string editorPicture, editorFrames;
     int editorEveryMs = 250;
+    int outputFormat = 0;  // 0: the input's
     bool info = false;
 };
 
@@ -116,6 +125,9 @@ int parseArguments(int argc, char** argv, Options& o)
         } else if (arg == "--editor-every" && hasValue) {
             if (!parseInt(argv[++i], o.editorEveryMs, 1, 3600000))
                 return fail("--editor-every takes milliseconds from 1"), 2;
+        } else if (arg == "--format" && hasValue) {
+            if (!Render::parseFormatName(argv[++i], o.outputFormat))
+                return fail(std::string("--format takes one of ") + Render::formatChoices()), 2;
         } else if (arg == "--out" && hasValue) {
             o.outputPath = argv[++i];
         } else if (!arg.empty() && arg[0] != '-') {
@@ -205,10 +217,11 @@ int main(int argc, char** argv)
                   << input.sampleRate << " Hz\n";
     } else {
         std::string error;
-        if (!Render::readWav(o.inputPath, input, error))
+        if (!Render::readAudio(o.inputPath, input, error))
             return fail(error);
         std::cout << "input:  " << o.inputPath << ", " << Render::formatName(input.format) << ", "
-                  << input.sampleRate << " Hz, " << input.frames() << " frames\n";
+                  << (input.fileChannels == 1 ? "mono" : "stereo") << ", " << input.sampleRate << " Hz, "
+                  << input.frames() << " frames\n";
     }
 
     Render::RenderReport report;
@@ -235,16 +248,19 @@ int main(int argc, char** argv)
     }
 
     const auto started = std::chrono::steady_clock::now();
-    const Render::StereoAudio output = Render::renderThrough(*host, input, o.render, progressBar(input));
+    Render::StereoAudio output = Render::renderThrough(*host, input, o.render, progressBar(input));
     report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (o.outputFormat)
+        output.format = o.outputFormat;
+    Render::roundAsWritten(output);
     report.audioSeconds = input.frames() / input.sampleRate;
     Render::measureLevels(input, output, report.reportedLatency, report);
 
     if (!o.outputPath.empty()) {
         std::string error;
-        if (!Render::writeWav(o.outputPath, output, error))
+        if (!Render::writeAudio(o.outputPath, output, error))
             return fail(error);
-        std::cout << "output: " << o.outputPath << "\n";
+        std::cout << "output: " << o.outputPath << ", " << Render::formatName(output.format) << "\n";
     }
     const std::pair<Render::PresetKind, const std::string*> saves[] = {{Render::PresetKind::bank, &o.saveBank},
                                                                         {Render::PresetKind::program, &o.saveProgram}};

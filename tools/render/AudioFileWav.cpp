@@ -1,4 +1,6 @@
-#include "tools/render/WavFile.h"
+// The Windows build's own WAV files (no libsndfile there): 16- and 24-bit PCM and 32-bit float, mono
+// or stereo, read whole and written whole.
+#include "tools/render/AudioFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,18 +32,22 @@ void put32(std::vector<unsigned char>& out, std::uint32_t v)
     put16(out, v >> 16);
 }
 
-int bytesPerSample(SampleFormat f) { return f == SampleFormat::pcm16 ? 2 : (f == SampleFormat::pcm24 ? 3 : 4); }
-
-float decode(const unsigned char* p, SampleFormat f)
+int bytesPerSample(int f)
 {
-    switch (f) {
-    case SampleFormat::pcm16:
+    const int encoding = f & FileFormat::encodingMask;
+    return encoding == FileFormat::pcm16 ? 2 : (encoding == FileFormat::pcm24 ? 3 : 4);
+}
+
+float decode(const unsigned char* p, int f)
+{
+    switch (f & FileFormat::encodingMask) {
+    case FileFormat::pcm16:
         return static_cast<std::int16_t>(le16(p)) / 32768.0f;
-    case SampleFormat::pcm24: {
+    case FileFormat::pcm24: {
         std::int32_t v = static_cast<std::int32_t>((p[0] << 8) | (p[1] << 16) | (std::uint32_t(p[2]) << 24)) >> 8;
         return static_cast<float>(v / 8388608.0);
     }
-    case SampleFormat::float32: {
+    default: {
         const std::uint32_t bits = le32(p);
         float v;
         std::memcpy(&v, &bits, sizeof v);
@@ -51,39 +57,27 @@ float decode(const unsigned char* p, SampleFormat f)
     return 0.0f;
 }
 
-void encode(std::vector<unsigned char>& out, float sample, SampleFormat f)
+void encode(std::vector<unsigned char>& out, float sample, int f)
 {
-    if (f == SampleFormat::float32) {
+    const int encoding = f & FileFormat::encodingMask;
+    if (encoding == FileFormat::float32) {
         std::uint32_t bits;
         std::memcpy(&bits, &sample, sizeof bits);
         put32(out, bits);
         return;
     }
-    const double scale = f == SampleFormat::pcm16 ? 32768.0 : 8388608.0;
-    const double v = std::round(static_cast<double>(sample) * scale);
+    const double scale = encoding == FileFormat::pcm16 ? 32768.0 : 8388608.0;
+    const double v = std::nearbyint(static_cast<double>(sample) * scale);
     const auto q = static_cast<std::int32_t>(std::max(-scale, std::min(scale - 1.0, v)));
     out.push_back(q & 0xFF);
     out.push_back((q >> 8) & 0xFF);
-    if (f == SampleFormat::pcm24)
+    if (encoding == FileFormat::pcm24)
         out.push_back((q >> 16) & 0xFF);
 }
 
 }  // namespace
 
-const char* formatName(SampleFormat format)
-{
-    switch (format) {
-    case SampleFormat::pcm16:
-        return "16-bit PCM";
-    case SampleFormat::pcm24:
-        return "24-bit PCM";
-    case SampleFormat::float32:
-        return "32-bit float";
-    }
-    return "?";
-}
-
-bool readWav(const std::string& path, StereoAudio& audio, std::string& error)
+bool readAudio(const std::string& path, StereoAudio& audio, std::string& error)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -120,20 +114,16 @@ bool readWav(const std::string& path, StereoAudio& audio, std::string& error)
                 error = path + ": data before the format chunk";
                 return false;
             }
-            if (channels == 1) {
-                error = path + " is mono: Tarn is a stereo effect, give it a stereo file";
-                return false;
-            }
-            if (channels != 2) {
-                error = path + " has " + std::to_string(channels) + " channels: only stereo files are rendered";
+            if (channels != 1 && channels != 2) {
+                error = path + " has " + std::to_string(channels) + " channels: only mono and stereo files are rendered";
                 return false;
             }
             if (tag == formatPcm && bits == 16)
-                audio.format = SampleFormat::pcm16;
+                audio.format = FileFormat::wav | FileFormat::pcm16;
             else if (tag == formatPcm && bits == 24)
-                audio.format = SampleFormat::pcm24;
+                audio.format = FileFormat::wav | FileFormat::pcm24;
             else if (tag == formatFloat && bits == 32)
-                audio.format = SampleFormat::float32;
+                audio.format = FileFormat::wav | FileFormat::float32;
             else {
                 error = path + ": unsupported sample format (" + std::to_string(bits) +
                         "-bit, tag " + std::to_string(tag) + "); use 16- or 24-bit PCM or 32-bit float";
@@ -143,21 +133,26 @@ bool readWav(const std::string& path, StereoAudio& audio, std::string& error)
                 error = path + ": sample rate 0";
                 return false;
             }
-            const std::size_t frameBytes = 2 * static_cast<std::size_t>(bytesPerSample(audio.format));
+            const int step = bytesPerSample(audio.format);
+            const std::size_t frameBytes = channels * static_cast<std::size_t>(step);
             if (body + size > bytes.size() || size % frameBytes != 0) {
                 error = path + " is truncated: its data chunk announces " + std::to_string(size) + " bytes, " +
                         std::to_string(bytes.size() > body ? bytes.size() - body : 0) + " are there";
                 return false;
             }
             const std::size_t frames = size / frameBytes;
+            if (frames == 0) {
+                error = path + " holds no audio";
+                return false;
+            }
             audio.sampleRate = rate;
+            audio.fileChannels = channels;
             audio.left.resize(frames);
             audio.right.resize(frames);
-            const int step = bytesPerSample(audio.format);
             for (std::size_t i = 0; i < frames; ++i) {
                 const unsigned char* p = bytes.data() + body + i * frameBytes;
                 audio.left[i] = decode(p, audio.format);
-                audio.right[i] = decode(p + step, audio.format);
+                audio.right[i] = decode(p + (channels - 1) * step, audio.format);
             }
             return true;
         }
@@ -167,28 +162,39 @@ bool readWav(const std::string& path, StereoAudio& audio, std::string& error)
     return false;
 }
 
-bool writeWav(const std::string& path, const StereoAudio& audio, std::string& error)
+bool writeAudio(const std::string& path, const StereoAudio& audio, std::string& error)
 {
+    const int encoding = audio.format & FileFormat::encodingMask;
+    if ((audio.format & FileFormat::containerMask) != FileFormat::wav ||
+        (encoding != FileFormat::pcm16 && encoding != FileFormat::pcm24 && encoding != FileFormat::float32)) {
+        error = "the Windows build writes WAV only (wav16, wav24, float), not " + formatName(audio.format);
+        return false;
+    }
     const int step = bytesPerSample(audio.format);
-    const std::uint32_t dataBytes = static_cast<std::uint32_t>(audio.frames() * 2 * step);
+    const int channels = audio.fileChannels;
+    const std::uint32_t dataBytes = static_cast<std::uint32_t>(audio.frames() * channels * step);
     std::vector<unsigned char> out;
     out.reserve(44 + dataBytes);
     out.insert(out.end(), {'R', 'I', 'F', 'F'});
     put32(out, 36 + dataBytes);
     out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
     put32(out, 16);
-    put16(out, audio.format == SampleFormat::float32 ? formatFloat : formatPcm);
-    put16(out, 2);
+    put16(out, encoding == FileFormat::float32 ? formatFloat : formatPcm);
+    put16(out, static_cast<std::uint16_t>(channels));
     const auto rate = static_cast<std::uint32_t>(audio.sampleRate);
     put32(out, rate);
-    put32(out, rate * 2 * step);
-    put16(out, 2 * step);
+    put32(out, rate * channels * step);
+    put16(out, static_cast<std::uint16_t>(channels * step));
     put16(out, 8 * step);
     out.insert(out.end(), {'d', 'a', 't', 'a'});
     put32(out, dataBytes);
     for (std::size_t i = 0; i < audio.frames(); ++i) {
-        encode(out, audio.left[i], audio.format);
-        encode(out, audio.right[i], audio.format);
+        if (channels == 1) {
+            encode(out, 0.5f * (audio.left[i] + audio.right[i]), audio.format);
+        } else {
+            encode(out, audio.left[i], audio.format);
+            encode(out, audio.right[i], audio.format);
+        }
     }
     const std::string temporary = path + ".part";
     {
