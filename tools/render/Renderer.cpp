@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <iomanip>
 #include <ostream>
+#include <sstream>
 
 namespace Render {
 
@@ -100,7 +102,7 @@ int measureLatency(VstHost::HostedEffect& host, double sampleRate, int maxFrames
 
 void measureLevels(const StereoAudio& input, const StereoAudio& output, int latency, RenderReport& report)
 {
-    double inPeak = 0.0, outPeak = 0.0, reduction = 0.0;
+    double inPeak = 0.0, outPeak = 0.0, ratio = 1.0;  // the largest input level over the output level
     long long above = 0;
     const std::size_t frames = input.frames();
     for (std::size_t i = 0; i < frames; ++i) {
@@ -113,14 +115,68 @@ void measureLevels(const StereoAudio& input, const StereoAudio& output, int late
             const double inLevel = std::max(std::fabs(double(input.left[from])), std::fabs(double(input.right[from])));
             const double outLevel = std::max(outL, outR);
             if (inLevel > reductionFloor && outLevel > 0.0)
-                reduction = std::max(reduction, toDb(inLevel) - toDb(outLevel));
+                ratio = std::max(ratio, inLevel / outLevel);
         }
     }
     report.inputPeakDb = toDb(inPeak);
     report.outputPeakDb = toDb(outPeak);
-    report.largestReductionDb = reduction;
+    report.largestReductionDb = toDb(ratio);
     report.samplesAboveFullScale = above;
 }
+
+void readParameters(VstHost::HostedEffect& host, RenderReport& report)
+{
+    report.parameters.clear();
+    report.thresholdDb.reset();
+    for (VstInt32 i = 0; i < host.effect()->numParams; ++i) {
+        const std::string name = host.parameterText(effGetParamName, i);
+        const std::string display = host.parameterText(effGetParamDisplay, i);
+        const std::string label = host.parameterText(effGetParamLabel, i);
+        report.parameters.emplace_back(name, label.empty() ? display : display + " " + label);
+        char* end = nullptr;
+        const double value = std::strtod(display.c_str(), &end);
+        if (name == "thresh." && label == "dB" && end != display.c_str())
+            report.thresholdDb = value;
+    }
+}
+
+namespace {
+
+void printFigure(std::ostream& out, const std::optional<double>& value, const char* unit)
+{
+    std::ostringstream cell;
+    cell << std::fixed << std::setprecision(1);
+    if (value)
+        cell << *value << " " << unit;
+    else
+        cell << "-";
+    out << std::left << std::setw(14) << cell.str() << std::right;
+}
+
+void printLoudness(const RenderReport& r, std::ostream& out)
+{
+    const LoudnessFigures& in = *r.inputLoudness;
+    const LoudnessFigures& o = *r.outputLoudness;
+    const std::pair<const char*, std::optional<double> LoudnessFigures::*> rows[] = {
+        {"integrated loudness:   ", &LoudnessFigures::integratedLufs},
+        {"loudness range:        ", &LoudnessFigures::loudnessRangeLu},
+        {"true peak:             ", &LoudnessFigures::truePeakDbtp},
+        {"sample peak:           ", &LoudnessFigures::samplePeakDbfs}};
+    const char* units[] = {"LUFS", "LU", "dBTP", "dBFS"};
+    out << "                       input         output\n";
+    for (int i = 0; i < 4; ++i) {
+        out << rows[i].first;
+        printFigure(out, in.*rows[i].second, units[i]);
+        printFigure(out, o.*rows[i].second, units[i]);
+        out << "\n";
+    }
+    if (r.truePeakOver())
+        out << "warning: the output's true peak, " << std::fixed << std::setprecision(1) << *o.truePeakDbtp
+            << " dBTP, is above " << r.truePeakWarnDbtp
+            << " dBTP: its inter-sample peaks will clip after conversion (lower the threshold or the ceiling)\n";
+}
+
+}  // namespace
 
 void printReport(const RenderReport& r, std::ostream& out)
 {
@@ -130,13 +186,19 @@ void printReport(const RenderReport& r, std::ostream& out)
         out << r.measuredLatency << " measured\n";
     else
         out << "not measurable\n";
-    out << "input peak:            " << r.inputPeakDb << " dBFS\n"
-        << "output peak:           " << r.outputPeakDb << " dBFS\n"
+    if (r.inputLoudness && r.outputLoudness) {
+        printLoudness(r, out);
+    } else {
+        out << "input peak:            " << r.inputPeakDb << " dBFS\n"
+            << "output peak:           " << r.outputPeakDb << " dBFS\n";
+    }
+    out << std::fixed << std::setprecision(2)
         << "largest gain reduction: " << r.largestReductionDb << " dB (output against the input it came from)\n"
         << "samples over full scale: " << r.samplesAboveFullScale << " (beyond the dither's reach; must be 0)\n"
-        << "time:                  " << std::setprecision(3) << r.seconds << " s for " << r.audioSeconds
+        << "time:                  " << std::setprecision(3) << r.seconds << " s in the plug-in for " << r.audioSeconds
         << " s of audio (" << std::setprecision(0) << (r.seconds > 0 ? r.audioSeconds / r.seconds : 0.0)
-        << "x real time)\n";
+        << "x real time); measuring " << std::setprecision(3) << r.measuringSeconds << " s, picture "
+        << r.plottingSeconds << " s, files " << r.fileSeconds << " s; " << r.totalSeconds << " s elapsed in all\n";
 }
 
 }  // namespace Render

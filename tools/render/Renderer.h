@@ -2,8 +2,12 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "tools/render/Loudness.h"
 #include "tools/render/MidiList.h"
 #include "tools/render/StereoAudio.h"
 #include "tools/vsthost/HostedEffect.h"
@@ -31,8 +35,22 @@ struct RenderReport {
     double outputPeakDb = 0.0;
     double largestReductionDb = 0.0;
     long long samplesAboveFullScale = 0;
+    // Natively: the input as read and the output as written.
+    std::optional<LoudnessFigures> inputLoudness, outputLoudness;
+    double truePeakWarnDbtp = 0.0;
+    // Each parameter's name and display text with its label, as the render used them.
+    std::vector<std::pair<std::string, std::string>> parameters;
+    std::optional<double> thresholdDb;  // a "thresh." parameter in dB, when the plug-in has one
+    // Processor time (natively; elapsed time on Windows) of each stage: the render through the plug-in
+    // (the limiter's own share), the measurements, the picture and the files; and the elapsed time in all.
     double seconds = 0.0;
     double audioSeconds = 0.0;
+    double measuringSeconds = 0.0, plottingSeconds = 0.0, fileSeconds = 0.0, totalSeconds = 0.0;
+
+    bool truePeakOver() const
+    {
+        return outputLoudness && outputLoudness->truePeakDbtp && *outputLoudness->truePeakDbtp > truePeakWarnDbtp;
+    }
 };
 
 // Where a small impulse comes out of a fresh, started instance; -1 when it never does.
@@ -40,6 +58,9 @@ int measureLatency(VstHost::HostedEffect& host, double sampleRate, int maxFrames
 
 // Levels of input and output, and the largest drop of output below the input it came from.
 void measureLevels(const StereoAudio& input, const StereoAudio& output, int latency, RenderReport& report);
+
+// The plug-in's parameters as the report shows them, and its threshold when it has a "thresh." in dB.
+void readParameters(VstHost::HostedEffect& host, RenderReport& report);
 
 void printReport(const RenderReport& report, std::ostream& out);
 

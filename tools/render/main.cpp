@@ -1,7 +1,7 @@
-// tarn-render: renders mono or stereo audio through a VST 2.4 plug-in (Tarn by default) the way a host does,
-// and reports latency, levels, gain reduction and speed.
-#include <chrono>
+// tarn-render: renders mono or stereo audio through a VST 2.4 plug-in (Tarn by default) the way a host
+// does, and reports latency, loudness, peaks, gain reduction and speed.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -15,14 +15,11 @@
 #include <unistd.h>
 #endif
 
-#include "tools/render/AudioFile.h"
-#include "tools/render/DefaultSignal.h"
 #include "tools/render/DescriptorReport.h"
 #include "tools/render/EditorCapture.h"
 #include "tools/render/ParameterSetting.h"
 #include "tools/render/PresetFile.h"
-#include "tools/render/Renderer.h"
-#include "tools/vsthost/HostedEffect.h"
+#include "tools/render/RenderJob.h"
 
 namespace {
 
@@ -38,6 +35,10 @@ const char* const usageText =
     "options:\n"
     "  --format NAME        OUT's format instead of IN's: wav16, wav24, float, flac16, flac24, aiff16,\n"
     "                       aiff24, ogg (the Windows build writes the first three only)\n"
+#if !defined(_WIN32)
+    "  --json FILE          also write the report as JSON\n"
+    "  --true-peak-warn DB  warn when the output's true peak is above DB dBTP (default 0)\n"
+#endif
     "  --plugin PATH        the VST 2.4 plug-in (default: the Tarn built alongside)\n"
     "  --set NAME=VALUE     a parameter: 0..1 normalized, or a display value (250ms, -6dB, 40dB, 24bits)\n"
     "  --block N            host block size in frames (default 512)\n"
@@ -52,14 +53,11 @@ const char* const usageText =
     "  --editor-frames DIR  also save a picture every --editor-every MS of audio (default 250) into DIR\n";
 
 struct Options {
-    std::string pluginPath = VstHost::defaultPluginPath();
-    std::vector<Render::ParameterSetting> settings;
-    Render::RenderOptions render;
-    std::string inputPath, outputPath;
-    std::string loadBank, loadProgram, saveBank, saveProgram;
+    Render::JobSettings job;
+    Render::JobFiles files;
+    std::string saveBank, saveProgram;
     std::string editorPicture, editorFrames;
     int editorEveryMs = 250;
-    int outputFormat = 0;  // 0: the input's
     bool info = false;
 };
 
@@ -83,6 +81,8 @@ bool parseInt(const char* text, int& value, int low, int high)
 int parseArguments(int argc, char** argv, Options& o)
 {
     std::vector<std::string> files;
+    Render::JobSettings& job = o.job;
+    job.pluginPath = VstHost::defaultPluginPath();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -92,28 +92,28 @@ int parseArguments(int argc, char** argv, Options& o)
         } else if (arg == "--info") {
             o.info = true;
         } else if (arg == "--plugin" && hasValue) {
-            o.pluginPath = argv[++i];
+            job.pluginPath = argv[++i];
         } else if (arg == "--set" && hasValue) {
             Render::ParameterSetting s;
             if (!Render::parseSetting(argv[++i], s))
                 return fail(std::string("--set takes NAME=VALUE, not '") + argv[i] + "'"), 2;
-            o.settings.push_back(s);
+            job.settings.push_back(s);
         } else if (arg == "--block" && hasValue) {
-            if (!parseInt(argv[++i], o.render.blockSize, 1, 1 << 20))
+            if (!parseInt(argv[++i], job.render.blockSize, 1, 1 << 20))
                 return fail("--block takes a frame count from 1 to 1048576"), 2;
         } else if (arg == "--precision" && hasValue) {
             const std::string p = argv[++i];
             if (p != "32" && p != "64")
                 return fail("--precision takes 32 or 64"), 2;
-            o.render.doublePrecision = p == "64";
+            job.render.doublePrecision = p == "64";
         } else if (arg == "--midi" && hasValue) {
             std::string error;
-            if (!Render::readMidiList(argv[++i], o.render.midi, error))
+            if (!Render::readMidiList(argv[++i], job.render.midi, error))
                 return fail(error), 2;
         } else if (arg == "--load-bank" && hasValue) {
-            o.loadBank = argv[++i];
+            job.loadBank = argv[++i];
         } else if (arg == "--load-program" && hasValue) {
-            o.loadProgram = argv[++i];
+            job.loadProgram = argv[++i];
         } else if (arg == "--save-bank" && hasValue) {
             o.saveBank = argv[++i];
         } else if (arg == "--save-program" && hasValue) {
@@ -126,10 +126,19 @@ int parseArguments(int argc, char** argv, Options& o)
             if (!parseInt(argv[++i], o.editorEveryMs, 1, 3600000))
                 return fail("--editor-every takes milliseconds from 1"), 2;
         } else if (arg == "--format" && hasValue) {
-            if (!Render::parseFormatName(argv[++i], o.outputFormat))
+            if (!Render::parseFormatName(argv[++i], job.outputFormat))
                 return fail(std::string("--format takes one of ") + Render::formatChoices()), 2;
+#if TARN_RENDER_MASTERING
+        } else if (arg == "--json" && hasValue) {
+            o.files.json = argv[++i];
+        } else if (arg == "--true-peak-warn" && hasValue) {
+            char* end = nullptr;
+            job.truePeakWarnDbtp = std::strtod(argv[++i], &end);
+            if (end == argv[i] || *end || !(job.truePeakWarnDbtp > -100.0 && job.truePeakWarnDbtp < 100.0))
+                return fail("--true-peak-warn takes a level in dBTP, for example -1"), 2;
+#endif
         } else if (arg == "--out" && hasValue) {
-            o.outputPath = argv[++i];
+            o.files.output = argv[++i];
         } else if (!arg.empty() && arg[0] != '-') {
             files.push_back(arg);
         } else {
@@ -138,8 +147,8 @@ int parseArguments(int argc, char** argv, Options& o)
         }
     }
     if (files.size() == 2) {
-        o.inputPath = files[0];
-        o.outputPath = files[1];
+        o.files.input = files[0];
+        o.files.output = files[1];
     } else if (!files.empty()) {
         std::cerr << usageText;
         return 2;
@@ -147,9 +156,10 @@ int parseArguments(int argc, char** argv, Options& o)
     return 0;
 }
 
-Render::Progress progressBar(const Render::StereoAudio& audio)
+// On a terminal, for files of 5 s or more.
+Render::Progress progressBar(std::size_t frames, double sampleRate)
 {
-    if (!isatty(fileno(stderr)) || audio.frames() < audio.sampleRate * 5)
+    if (!isatty(fileno(stderr)) || frames < sampleRate * 5)
         return {};
     return [](double done) {
         const int width = 40, filled = static_cast<int>(done * width);
@@ -161,32 +171,14 @@ Render::Progress progressBar(const Render::StereoAudio& audio)
     };
 }
 
-// A started instance of the plug-in with the settings applied; null after reporting why.
-std::unique_ptr<VstHost::HostedEffect> startPlugin(VstHost::PluginLibrary& library, const Options& o, double rate)
+std::string describeInput(const Render::JobFiles& files, const Render::JobResult& result)
 {
-    auto host = VstHost::HostedEffect::create(library.entry());
-    if (!host) {
-        fail("the plug-in created no effect");
-        return nullptr;
-    }
-    host->start(static_cast<float>(rate), o.render.blockSize);
-    const std::pair<Render::PresetKind, const std::string*> loads[] = {{Render::PresetKind::bank, &o.loadBank},
-                                                                        {Render::PresetKind::program, &o.loadProgram}};
-    for (const auto& [kind, path] : loads) {
-        std::string error;
-        if (!path->empty() && !Render::loadPresetFile(*host, kind, *path, error)) {
-            fail(error);
-            return nullptr;
-        }
-    }
-    for (const auto& s : o.settings) {
-        std::string error;
-        if (!Render::applySetting(*host, s, error)) {
-            fail(error);
-            return nullptr;
-        }
-    }
-    return host;
+    const Render::StereoAudio& in = result.inputShape;
+    if (files.input.empty())
+        return "built-in default signal, " + std::to_string(static_cast<int>(result.report.audioSeconds)) + " s at " +
+               std::to_string(static_cast<int>(in.sampleRate)) + " Hz";
+    return files.input + ", " + Render::formatName(in.format) + ", " + (in.fileChannels == 1 ? "mono" : "stereo") +
+           ", " + std::to_string(static_cast<int>(in.sampleRate)) + " Hz, " + std::to_string(result.frames) + " frames";
 }
 
 }  // namespace
@@ -198,85 +190,54 @@ int main(int argc, char** argv)
         return status < 0 ? 0 : status;
 
     VstHost::PluginLibrary library;
-    if (!library.load(o.pluginPath))
+    if (!library.load(o.job.pluginPath))
         return fail(library.error());
 
     if (o.info) {
-        auto host = startPlugin(library, o, 44100.0);
+        std::string error;
+        auto host = Render::startPlugin(library, o.job, 44100.0, error);
         if (!host)
-            return 1;
-        std::cout << "plug-in:     " << o.pluginPath << "\n";
+            return fail(error);
+        std::cout << "plug-in:     " << o.job.pluginPath << "\n";
         printDescriptorReport(*host, std::cout);
         return 0;
     }
 
-    Render::StereoAudio input;
-    if (o.inputPath.empty()) {
-        input = Render::defaultSignal();
-        std::cout << "input:  built-in default signal, " << input.frames() / input.sampleRate << " s at "
-                  << input.sampleRate << " Hz\n";
-    } else {
-        std::string error;
-        if (!Render::readAudio(o.inputPath, input, error))
-            return fail(error);
-        std::cout << "input:  " << o.inputPath << ", " << Render::formatName(input.format) << ", "
-                  << (input.fileChannels == 1 ? "mono" : "stereo") << ", " << input.sampleRate << " Hz, "
-                  << input.frames() << " frames\n";
-    }
-
-    Render::RenderReport report;
-    {
-        auto probe = startPlugin(library, o, input.sampleRate);
-        if (!probe)
-            return 1;
-        report.measuredLatency = Render::measureLatency(*probe, input.sampleRate, 8192, o.render);
-    }
-    auto host = startPlugin(library, o, input.sampleRate);
-    if (!host)
-        return 1;
-    report.reportedLatency = host->effect()->initialDelay;
-
     Render::EditorCapture editor;
-    const bool watching = !o.editorPicture.empty() || !o.editorFrames.empty();
-    if (watching) {
-        std::string error;
-        if (!editor.open(*host, error))
-            return fail(error);
-        if (!o.editorFrames.empty())
-            editor.photographEvery(static_cast<std::size_t>(input.sampleRate * o.editorEveryMs / 1000.0), o.editorFrames);
-        o.render.afterBlock = [&editor](std::size_t done) { editor.afterBlock(done); };
+    if (!o.editorPicture.empty() || !o.editorFrames.empty()) {
+        o.job.beforeRender = [&](VstHost::HostedEffect& host, Render::RenderOptions& render, double rate,
+                                 std::string& error) {
+            if (!editor.open(host, error))
+                return false;
+            if (!o.editorFrames.empty())
+                editor.photographEvery(static_cast<std::size_t>(rate * o.editorEveryMs / 1000.0), o.editorFrames);
+            render.afterBlock = [&editor](std::size_t done) { editor.afterBlock(done); };
+            return true;
+        };
     }
+    o.job.afterRender = [&](VstHost::HostedEffect& host, Render::RenderOptions&, double, std::string& error) {
+        const std::pair<Render::PresetKind, const std::string*> saves[] = {
+            {Render::PresetKind::bank, &o.saveBank}, {Render::PresetKind::program, &o.saveProgram}};
+        for (const auto& [kind, path] : saves)
+            if (!path->empty() && !Render::savePresetFile(host, kind, *path, error))
+                return false;
+        if (!o.editorPicture.empty()) {
+            if (!editor.photograph(o.editorPicture, error))
+                return false;
+            std::cout << "editor: " << o.editorPicture << "\n";
+        }
+        return true;
+    };
+    o.job.progress = progressBar;
 
-    const auto started = std::chrono::steady_clock::now();
-    Render::StereoAudio output = Render::renderThrough(*host, input, o.render, progressBar(input));
-    report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    if (o.outputFormat)
-        output.format = o.outputFormat;
-    Render::roundAsWritten(output);
-    report.audioSeconds = input.frames() / input.sampleRate;
-    Render::measureLevels(input, output, report.reportedLatency, report);
-
-    if (!o.outputPath.empty()) {
-        std::string error;
-        if (!Render::writeAudio(o.outputPath, output, error))
-            return fail(error);
-        std::cout << "output: " << o.outputPath << ", " << Render::formatName(output.format) << "\n";
-    }
-    const std::pair<Render::PresetKind, const std::string*> saves[] = {{Render::PresetKind::bank, &o.saveBank},
-                                                                        {Render::PresetKind::program, &o.saveProgram}};
-    for (const auto& [kind, path] : saves) {
-        std::string error;
-        if (!path->empty() && !Render::savePresetFile(*host, kind, *path, error))
-            return fail(error);
-    }
-    if (!o.editorPicture.empty()) {
-        std::string error;
-        if (!editor.photograph(o.editorPicture, error))
-            return fail(error);
-        std::cout << "editor: " << o.editorPicture << "\n";
-    }
-    std::cout << "plug-in: " << o.pluginPath << ", blocks of " << o.render.blockSize << ", "
-              << (o.render.doublePrecision ? 64 : 32) << "-bit processing\n";
-    Render::printReport(report, std::cout);
+    const Render::JobResult result = Render::runJob(library, o.job, o.files);
+    if (!result.error.empty())
+        return fail(result.error);
+    std::cout << "input:  " << describeInput(o.files, result) << "\n";
+    if (!o.files.output.empty())
+        std::cout << "output: " << o.files.output << ", " << Render::formatName(result.outputShape.format) << "\n";
+    std::cout << "plug-in: " << o.job.pluginPath << ", blocks of " << o.job.render.blockSize << ", "
+              << (o.job.render.doublePrecision ? 64 : 32) << "-bit processing\n";
+    Render::printReport(result.report, std::cout);
     return 0;
 }

@@ -1,0 +1,154 @@
+#include "tools/render/RenderJob.h"
+
+#include <chrono>
+#include <ctime>
+#include <future>
+
+#include "tools/render/AudioFile.h"
+#include "tools/render/DefaultSignal.h"
+#include "tools/render/JsonReport.h"
+#include "tools/render/PresetFile.h"
+
+namespace Render {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+// The calling thread's processor time where the system keeps it: the stages' costs, which wall time
+// on a shared, busy machine would blur.
+double threadSeconds()
+{
+#if defined(CLOCK_THREAD_CPUTIME_ID)
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec + now.tv_nsec * 1e-9;
+#else
+    return std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
+#endif
+}
+
+StereoAudio shapeOf(const StereoAudio& audio)
+{
+    StereoAudio shape;
+    shape.sampleRate = audio.sampleRate;
+    shape.format = audio.format;
+    shape.fileChannels = audio.fileChannels;
+    return shape;
+}
+
+#if TARN_RENDER_MASTERING
+// Loudness on a thread of its own, off the render's way; the time it took is kept with it.
+std::future<std::pair<LoudnessFigures, double>> measureAside(const StereoAudio& audio)
+{
+    return std::async(std::launch::async, [&audio] {
+        const double start = threadSeconds();
+        LoudnessFigures figures = measureLoudness(audio);
+        return std::make_pair(figures, threadSeconds() - start);
+    });
+}
+#endif
+
+}  // namespace
+
+std::unique_ptr<VstHost::HostedEffect> startPlugin(VstHost::PluginLibrary& library, const JobSettings& settings,
+                                                   double rate, std::string& error)
+{
+    auto host = VstHost::HostedEffect::create(library.entry());
+    if (!host) {
+        error = "the plug-in created no effect";
+        return nullptr;
+    }
+    host->start(static_cast<float>(rate), settings.render.blockSize);
+    const std::pair<PresetKind, const std::string*> loads[] = {{PresetKind::bank, &settings.loadBank},
+                                                               {PresetKind::program, &settings.loadProgram}};
+    for (const auto& [kind, path] : loads)
+        if (!path->empty() && !loadPresetFile(*host, kind, *path, error))
+            return nullptr;
+    for (const auto& s : settings.settings)
+        if (!applySetting(*host, s, error))
+            return nullptr;
+    return host;
+}
+
+JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, const JobFiles& files)
+{
+    const auto jobStart = Clock::now();
+    JobResult result;
+    RenderReport& r = result.report;
+    r.truePeakWarnDbtp = settings.truePeakWarnDbtp;
+
+    StereoAudio input;
+    if (files.input.empty()) {
+        input = defaultSignal();
+    } else {
+        const double start = threadSeconds();
+        if (!readAudio(files.input, input, result.error))
+            return result;
+        r.fileSeconds += threadSeconds() - start;
+    }
+    result.inputShape = shapeOf(input);
+    result.frames = input.frames();
+    r.audioSeconds = input.frames() / input.sampleRate;
+
+    {
+        auto probe = startPlugin(library, settings, input.sampleRate, result.error);
+        if (!probe)
+            return result;
+        r.measuredLatency = measureLatency(*probe, input.sampleRate, 8192, settings.render);
+    }
+    auto host = startPlugin(library, settings, input.sampleRate, result.error);
+    if (!host)
+        return result;
+    r.reportedLatency = host->effect()->initialDelay;
+    readParameters(*host, r);
+    RenderOptions options = settings.render;
+    if (settings.beforeRender && !settings.beforeRender(*host, options, input.sampleRate, result.error))
+        return result;
+
+#if TARN_RENDER_MASTERING
+    auto inputLoudness = measureAside(input);
+#endif
+    const double renderStart = threadSeconds();
+    const Progress progress = settings.progress ? settings.progress(input.frames(), input.sampleRate) : Progress{};
+    StereoAudio output = renderThrough(*host, input, options, progress);
+    r.seconds = threadSeconds() - renderStart;
+
+    // From here on the output is what the file holds, and that is what gets measured.
+    const double levelsStart = threadSeconds();
+    if (settings.outputFormat)
+        output.format = settings.outputFormat;
+    roundAsWritten(output);
+    result.outputShape = shapeOf(output);
+    measureLevels(input, output, r.reportedLatency, r);
+    r.measuringSeconds += threadSeconds() - levelsStart;
+#if TARN_RENDER_MASTERING
+    auto outputLoudness = measureAside(output);
+#endif
+
+    if (!files.output.empty()) {
+        const double start = threadSeconds();
+        if (!writeAudio(files.output, output, result.error))
+            return result;
+        r.fileSeconds += threadSeconds() - start;
+    }
+#if TARN_RENDER_MASTERING
+    for (auto* measured : {&inputLoudness, &outputLoudness}) {
+        const auto [figures, seconds] = measured->get();
+        (measured == &inputLoudness ? r.inputLoudness : r.outputLoudness) = figures;
+        r.measuringSeconds += seconds;
+    }
+#endif
+    if (settings.afterRender && !settings.afterRender(*host, options, input.sampleRate, result.error))
+        return result;
+    r.totalSeconds = secondsSince(jobStart);
+#if TARN_RENDER_MASTERING
+    if (!files.json.empty() && !writeJsonReport(files.json, settings, files, result, result.error))
+        return result;
+#endif
+    return result;
+}
+
+}  // namespace Render
