@@ -15,6 +15,7 @@
 #include <unistd.h>
 #endif
 
+#include "tools/render/Batch.h"
 #include "tools/render/DescriptorReport.h"
 #include "tools/render/EditorCapture.h"
 #include "tools/render/ParameterSetting.h"
@@ -25,7 +26,10 @@ namespace {
 
 const char* const usageText =
     "usage: tarn-render [options] [IN OUT]\n"
+    "       tarn-render [options] --outdir DIR IN...\n"
     "  Without files, renders the built-in default signal (drums over a bass tone) and reports.\n"
+    "  With --outdir, renders every IN into DIR under its own name: one report line per file and a\n"
+    "  summary; a file that fails is reported and skipped, and the exit status is 1.\n"
 #if defined(_WIN32)
     "  IN is a mono or stereo WAV file: 16- or 24-bit PCM or 32-bit float; OUT gets the same format.\n"
 #else
@@ -36,7 +40,7 @@ const char* const usageText =
     "  --format NAME        OUT's format instead of IN's: wav16, wav24, float, flac16, flac24, aiff16,\n"
     "                       aiff24, ogg (the Windows build writes the first three only)\n"
 #if !defined(_WIN32)
-    "  --json FILE          also write the report as JSON\n"
+    "  --json FILE          also write the report as JSON (with --outdir: a folder, NAME.json per file)\n"
     "  --true-peak-warn DB  warn when the output's true peak is above DB dBTP (default 0)\n"
 #endif
     "  --plugin PATH        the VST 2.4 plug-in (default: the Tarn built alongside)\n"
@@ -55,6 +59,8 @@ const char* const usageText =
 struct Options {
     Render::JobSettings job;
     Render::JobFiles files;
+    std::vector<std::string> batchInputs;
+    std::string outputFolder;
     std::string saveBank, saveProgram;
     std::string editorPicture, editorFrames;
     int editorEveryMs = 250;
@@ -137,6 +143,8 @@ int parseArguments(int argc, char** argv, Options& o)
             if (end == argv[i] || *end || !(job.truePeakWarnDbtp > -100.0 && job.truePeakWarnDbtp < 100.0))
                 return fail("--true-peak-warn takes a level in dBTP, for example -1"), 2;
 #endif
+        } else if (arg == "--outdir" && hasValue) {
+            o.outputFolder = argv[++i];
         } else if (arg == "--out" && hasValue) {
             o.files.output = argv[++i];
         } else if (!arg.empty() && arg[0] != '-') {
@@ -146,7 +154,13 @@ int parseArguments(int argc, char** argv, Options& o)
             return 2;
         }
     }
-    if (files.size() == 2) {
+    if (!o.outputFolder.empty()) {
+        if (files.empty() || !o.files.output.empty())
+            return fail("--outdir takes input files (and no --out)"), 2;
+        if (!o.editorPicture.empty() || !o.editorFrames.empty())
+            return fail("the editor's pictures are taken of one render, not with --outdir"), 2;
+        o.batchInputs = files;
+    } else if (files.size() == 2) {
         o.files.input = files[0];
         o.files.output = files[1];
     } else if (!files.empty()) {
@@ -230,6 +244,10 @@ int main(int argc, char** argv)
     };
     o.job.progress = progressBar;
 
+    if (!o.batchInputs.empty()) {
+        const Render::BatchFolders folders{o.outputFolder, o.files.plot, o.files.json};
+        return Render::renderBatch(library, o.job, o.batchInputs, folders, std::cout) ? 1 : 0;
+    }
     const Render::JobResult result = Render::runJob(library, o.job, o.files);
     if (!result.error.empty())
         return fail(result.error);
