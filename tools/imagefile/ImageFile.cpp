@@ -5,6 +5,10 @@
 #include <fstream>
 #include <iterator>
 
+#if TARN_PNG_ZLIB
+#include <zlib.h>
+#endif
+
 namespace ImageFile {
 
 namespace {
@@ -100,6 +104,13 @@ std::vector<unsigned char> encodePng(const Picture& picture)
             raw.push_back(static_cast<unsigned char>(row[x]));
         }
     }
+#if TARN_PNG_ZLIB
+    uLongf packed = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<unsigned char> z(packed);
+    if (compress2(z.data(), &packed, raw.data(), static_cast<uLong>(raw.size()), 6) != Z_OK)
+        return {};
+    z.resize(packed);
+#else
     std::vector<unsigned char> z = {0x78, 0x01};
     std::uint32_t a = 1, b = 0;
     for (unsigned char c : raw) {
@@ -116,6 +127,7 @@ std::vector<unsigned char> encodePng(const Picture& picture)
             break;
     }
     put32be(z, (b << 16) | a);
+#endif
 
     std::vector<unsigned char> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<unsigned char> header;

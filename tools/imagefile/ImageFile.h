@@ -15,7 +15,8 @@ struct Picture {
 
 // The red, green and blue bytes of every word, bottom-up rows padded to four bytes.
 std::vector<unsigned char> encodeBmp(const Picture& picture);
-// Eight-bit RGB, stored (uncompressed) deflate blocks: plain and dependency-free.
+// Eight-bit RGB: deflated by zlib in the native build, in stored (uncompressed) deflate blocks in the
+// Windows builds, which depend on nothing. Empty if zlib fails.
 std::vector<unsigned char> encodePng(const Picture& picture);
 
 bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes);

@@ -1,5 +1,6 @@
 #include "tools/render/RenderJob.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <future>
@@ -7,6 +8,9 @@
 #include "tools/render/AudioFile.h"
 #include "tools/render/DefaultSignal.h"
 #include "tools/render/JsonReport.h"
+#if TARN_RENDER_MASTERING
+#include "tools/render/Plot.h"
+#endif
 #include "tools/render/PresetFile.h"
 
 namespace Render {
@@ -48,6 +52,35 @@ std::future<std::pair<LoudnessFigures, double>> measureAside(const StereoAudio& 
         LoudnessFigures figures = measureLoudness(audio);
         return std::make_pair(figures, threadSeconds() - start);
     });
+}
+
+std::string fileName(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool writePlot(const JobSettings& settings, const JobFiles& files, const StereoAudio& input,
+               const StereoAudio& output, const RenderReport& r, std::string& error)
+{
+    PlotLayout layout = planPlot(settings.plotWidth, settings.plotHeight, r.audioSeconds, 1.0, 0.0);
+    const std::vector<PlotColumn> columns = plotColumns(input, output, r.reportedLatency, layout.columns());
+    float inputPeak = 0.0f, reduction = 0.0f;
+    for (const PlotColumn& column : columns) {
+        inputPeak = std::max({inputPeak, -column.input[0].low, column.input[0].high, -column.input[1].low,
+                              column.input[1].high});
+        reduction = std::max(reduction, column.reductionDb.value_or(0.0f));
+    }
+    layout = planPlot(settings.plotWidth, settings.plotHeight, r.audioSeconds, inputPeak, reduction);
+    std::string title = files.input.empty() ? "built-in default signal" : fileName(files.input);
+    for (std::size_t i = 0; i < r.parameters.size() && i < 3; ++i)
+        title += (i ? ", " : "   ") + r.parameters[i].first + " " + r.parameters[i].second;
+    const std::vector<unsigned char> png = ImageFile::encodePng(drawPlot(layout, columns, r.thresholdDb, title));
+    if (png.empty() || !ImageFile::writeFile(files.plot, png)) {
+        error = "cannot write " + files.plot;
+        return false;
+    }
+    return true;
 }
 #endif
 
@@ -135,6 +168,12 @@ JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, c
         r.fileSeconds += threadSeconds() - start;
     }
 #if TARN_RENDER_MASTERING
+    if (!files.plot.empty()) {
+        const double start = threadSeconds();
+        if (!writePlot(settings, files, input, output, r, result.error))
+            return result;
+        r.plottingSeconds = threadSeconds() - start;
+    }
     for (auto* measured : {&inputLoudness, &outputLoudness}) {
         const auto [figures, seconds] = measured->get();
         (measured == &inputLoudness ? r.inputLoudness : r.outputLoudness) = figures;

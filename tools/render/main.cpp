@@ -41,6 +41,8 @@ const char* const usageText =
     "                       aiff24, ogg (the Windows build writes the first three only)\n"
 #if !defined(_WIN32)
     "  --json FILE          also write the report as JSON (with --outdir: a folder, NAME.json per file)\n"
+    "  --plot FILE.png      also draw the levels in and out and the gain reduction over time (with\n"
+    "                       --outdir: a folder, NAME.png per file); --plot-size WxH (default 1200x500)\n"
     "  --true-peak-warn DB  warn when the output's true peak is above DB dBTP (default 0)\n"
 #endif
     "  --plugin PATH        the VST 2.4 plug-in (default: the Tarn built alongside)\n"
@@ -137,6 +139,15 @@ int parseArguments(int argc, char** argv, Options& o)
 #if TARN_RENDER_MASTERING
         } else if (arg == "--json" && hasValue) {
             o.files.json = argv[++i];
+        } else if (arg == "--plot" && hasValue) {
+            o.files.plot = argv[++i];
+        } else if (arg == "--plot-size" && hasValue) {
+            int w = 0, h = 0;
+            char tail = 0;
+            if (std::sscanf(argv[++i], "%dx%d%c", &w, &h, &tail) != 2 || w < 200 || h < 120 || w > 20000 || h > 20000)
+                return fail("--plot-size takes WIDTHxHEIGHT, at least 200x120"), 2;
+            job.plotWidth = w;
+            job.plotHeight = h;
         } else if (arg == "--true-peak-warn" && hasValue) {
             char* end = nullptr;
             job.truePeakWarnDbtp = std::strtod(argv[++i], &end);
@@ -254,6 +265,8 @@ int main(int argc, char** argv)
     std::cout << "input:  " << describeInput(o.files, result) << "\n";
     if (!o.files.output.empty())
         std::cout << "output: " << o.files.output << ", " << Render::formatName(result.outputShape.format) << "\n";
+    if (!o.files.plot.empty())
+        std::cout << "picture: " << o.files.plot << "\n";
     std::cout << "plug-in: " << o.job.pluginPath << ", blocks of " << o.job.render.blockSize << ", "
               << (o.job.render.doublePrecision ? 64 : 32) << "-bit processing\n";
     Render::printReport(result.report, std::cout);
