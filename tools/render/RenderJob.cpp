@@ -45,8 +45,13 @@ StereoAudio shapeOf(const StereoAudio& audio)
 
 #if TARN_RENDER_MASTERING
 // Loudness on a thread of its own, off the render's way; the time it took is kept with it.
-std::future<std::pair<LoudnessFigures, double>> measureAside(const StereoAudio& audio)
+std::future<std::pair<LoudnessFigures, double>> measureAside(const StereoAudio& audio, bool wanted)
 {
+    if (!wanted) {
+        std::promise<std::pair<LoudnessFigures, double>> nothing;
+        nothing.set_value({});
+        return nothing.get_future();
+    }
     return std::async(std::launch::async, [&audio] {
         const double start = threadSeconds();
         LoudnessFigures figures = measureLoudness(audio);
@@ -142,7 +147,7 @@ JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, c
         return result;
 
 #if TARN_RENDER_MASTERING
-    auto inputLoudness = measureAside(input);
+    auto inputLoudness = measureAside(input, settings.measureLoudness);
 #endif
     const double renderStart = threadSeconds();
     const Progress progress = settings.progress ? settings.progress(input.frames(), input.sampleRate) : Progress{};
@@ -158,7 +163,7 @@ JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, c
     measureLevels(input, output, r.reportedLatency, r);
     r.measuringSeconds += threadSeconds() - levelsStart;
 #if TARN_RENDER_MASTERING
-    auto outputLoudness = measureAside(output);
+    auto outputLoudness = measureAside(output, settings.measureLoudness);
 #endif
 
     if (!files.output.empty()) {
@@ -176,7 +181,8 @@ JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, c
     }
     for (auto* measured : {&inputLoudness, &outputLoudness}) {
         const auto [figures, seconds] = measured->get();
-        (measured == &inputLoudness ? r.inputLoudness : r.outputLoudness) = figures;
+        if (settings.measureLoudness)
+            (measured == &inputLoudness ? r.inputLoudness : r.outputLoudness) = figures;
         r.measuringSeconds += seconds;
     }
 #endif

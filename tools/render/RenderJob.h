@@ -23,6 +23,7 @@ struct JobSettings {
     int outputFormat = 0;  // 0: the input's
     double truePeakWarnDbtp = 0.0;
     int plotWidth = 1200, plotHeight = 500;
+    bool measureLoudness = true;  // off only to time a render without it
     // Makes the progress display for audio of so many frames at a rate (or none).
     std::function<Progress(std::size_t frames, double sampleRate)> progress;
     // Around the render, with the started instance (the editor's pictures, saved presets); false with
