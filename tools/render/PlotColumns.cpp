@@ -10,18 +10,21 @@ namespace {
 // As the report's largest reduction: below this the dither hides any gain change.
 constexpr float reductionFloor = 1e-3f;
 
-SampleSpan spanOf(const float* samples, std::size_t count)
+// The four channels' spans over frames from..to-1 in one pass.
+void spansOf(const StereoAudio& input, const StereoAudio& output, std::size_t from, std::size_t to, PlotColumn& column)
 {
-    const auto [low, high] = std::minmax_element(samples, samples + count);
-    return {*low, *high};
-}
-
-float peakOf(const StereoAudio& audio, std::size_t from, std::size_t to)
-{
-    float peak = 0.0f;
-    for (std::size_t i = from; i < to; ++i)
-        peak = std::max({peak, std::fabs(audio.left[i]), std::fabs(audio.right[i])});
-    return peak;
+    const float* channels[4] = {input.left.data(), input.right.data(), output.left.data(), output.right.data()};
+    SampleSpan* spans[4] = {&column.input[0], &column.input[1], &column.output[0], &column.output[1]};
+    float low[4], high[4];
+    for (int c = 0; c < 4; ++c)
+        low[c] = high[c] = channels[c][from];
+    for (std::size_t i = from + 1; i < to; ++i)
+        for (int c = 0; c < 4; ++c) {
+            low[c] = std::min(low[c], channels[c][i]);
+            high[c] = std::max(high[c], channels[c][i]);
+        }
+    for (int c = 0; c < 4; ++c)
+        *spans[c] = {low[c], high[c]};
 }
 
 }  // namespace
@@ -38,14 +41,14 @@ std::vector<PlotColumn> plotColumns(const StereoAudio& input, const StereoAudio&
         to = std::max(to, std::min(from + 1, frames));  // more columns than frames: each shows one
         from = std::min(from, to - 1);
         PlotColumn& column = result[c];
-        column.input[0] = spanOf(input.left.data() + from, to - from);
-        column.input[1] = spanOf(input.right.data() + from, to - from);
-        column.output[0] = spanOf(output.left.data() + from, to - from);
-        column.output[1] = spanOf(output.right.data() + from, to - from);
+        spansOf(input, output, from, to, column);
         if (to <= delay)
             continue;
-        const float in = peakOf(input, from > delay ? from - delay : 0, to - delay);
-        const float out = peakOf(output, std::max(from, delay), to);
+        float in = 0.0f, out = 0.0f;
+        for (std::size_t i = std::max(from, delay); i < to; ++i) {
+            in = std::max(in, std::max(std::fabs(input.left[i - delay]), std::fabs(input.right[i - delay])));
+            out = std::max(out, std::max(std::fabs(output.left[i]), std::fabs(output.right[i])));
+        }
         if (in > reductionFloor && out > 0.0f)
             column.reductionDb = std::max(0.0f, 20.0f * std::log10(in / out));
     }

@@ -102,21 +102,25 @@ int measureLatency(VstHost::HostedEffect& host, double sampleRate, int maxFrames
 
 void measureLevels(const StereoAudio& input, const StereoAudio& output, int latency, RenderReport& report)
 {
-    double inPeak = 0.0, outPeak = 0.0, ratio = 1.0;  // the largest input level over the output level
+    // Plain loops over floats without branches, which the compiler turns into vector code.
+    const std::size_t frames = std::min(input.frames(), output.frames());
+    const float *inL = input.left.data(), *inR = input.right.data();
+    const float *outL = output.left.data(), *outR = output.right.data();
+    float inPeak = 0.0f, outPeak = 0.0f;
     long long above = 0;
-    const std::size_t frames = input.frames();
     for (std::size_t i = 0; i < frames; ++i) {
-        inPeak = std::max({inPeak, std::fabs(double(input.left[i])), std::fabs(double(input.right[i]))});
-        const double outL = std::fabs(double(output.left[i])), outR = std::fabs(double(output.right[i]));
-        outPeak = std::max({outPeak, outL, outR});
-        above += (outL > fullScaleWithDither) + (outR > fullScaleWithDither);
-        if (latency >= 0 && i >= static_cast<std::size_t>(latency)) {
-            const std::size_t from = i - latency;
-            const double inLevel = std::max(std::fabs(double(input.left[from])), std::fabs(double(input.right[from])));
-            const double outLevel = std::max(outL, outR);
-            if (inLevel > reductionFloor && outLevel > 0.0)
-                ratio = std::max(ratio, inLevel / outLevel);
-        }
+        inPeak = std::max(inPeak, std::max(std::fabs(inL[i]), std::fabs(inR[i])));
+        const float l = std::fabs(outL[i]), r = std::fabs(outR[i]);
+        outPeak = std::max(outPeak, std::max(l, r));
+        above += (l > static_cast<float>(fullScaleWithDither)) + (r > static_cast<float>(fullScaleWithDither));
+    }
+    float ratio = 1.0f;  // the largest input level over the output level it became
+    const std::size_t delay = latency >= 0 ? static_cast<std::size_t>(latency) : frames;
+    for (std::size_t i = delay; i < frames; ++i) {
+        const float in = std::max(std::fabs(inL[i - delay]), std::fabs(inR[i - delay]));
+        const float out = std::max(std::fabs(outL[i]), std::fabs(outR[i]));
+        const bool telling = in > static_cast<float>(reductionFloor) && out > 0.0f;
+        ratio = std::max(ratio, telling ? in / std::max(out, 1e-30f) : 1.0f);
     }
     report.inputPeakDb = toDb(inPeak);
     report.outputPeakDb = toDb(outPeak);
