@@ -30,6 +30,8 @@ struct JobSettings {
     // a reason stops the job.
     using Hook = std::function<bool(VstHost::HostedEffect&, RenderOptions&, double sampleRate, std::string& error)>;
     Hook beforeRender, afterRender;
+    // Called once the instance that beforeRender saw is done with, on every way out of the job.
+    std::function<void(VstHost::HostedEffect&)> endRender;
 };
 
 struct JobFiles {

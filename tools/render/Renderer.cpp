@@ -201,8 +201,11 @@ void printReport(const RenderReport& r, std::ostream& out)
         << "samples over full scale: " << r.samplesAboveFullScale << " (beyond the dither's reach; must be 0)\n"
         << "time:                  " << std::setprecision(3) << r.seconds << " s in the plug-in for " << r.audioSeconds
         << " s of audio (" << std::setprecision(0) << (r.seconds > 0 ? r.audioSeconds / r.seconds : 0.0)
-        << "x real time); measuring " << std::setprecision(3) << r.measuringSeconds << " s, picture "
-        << r.plottingSeconds << " s, files " << r.fileSeconds << " s; " << r.totalSeconds << " s elapsed in all\n";
+        << "x real time)";
+    if (r.inputLoudness)
+        out << "; measuring " << std::setprecision(3) << r.measuringSeconds << " s, picture " << r.plottingSeconds
+            << " s, files " << r.fileSeconds << " s (processor time); " << r.totalSeconds << " s elapsed in all";
+    out << "\n";
 }
 
 }  // namespace Render

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -228,17 +229,19 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    Render::EditorCapture editor;
+    // Made for the render and closed by endRender, while the instance it belongs to still lives.
+    std::optional<Render::EditorCapture> editor;
     if (!o.editorPicture.empty() || !o.editorFrames.empty()) {
         o.job.beforeRender = [&](VstHost::HostedEffect& host, Render::RenderOptions& render, double rate,
                                  std::string& error) {
-            if (!editor.open(host, error))
+            if (!editor.emplace().open(host, error))
                 return false;
             if (!o.editorFrames.empty())
-                editor.photographEvery(static_cast<std::size_t>(rate * o.editorEveryMs / 1000.0), o.editorFrames);
-            render.afterBlock = [&editor](std::size_t done) { editor.afterBlock(done); };
+                editor->photographEvery(static_cast<std::size_t>(rate * o.editorEveryMs / 1000.0), o.editorFrames);
+            render.afterBlock = [&editor](std::size_t done) { editor->afterBlock(done); };
             return true;
         };
+        o.job.endRender = [&editor](VstHost::HostedEffect&) { editor.reset(); };
     }
     o.job.afterRender = [&](VstHost::HostedEffect& host, Render::RenderOptions&, double, std::string& error) {
         const std::pair<Render::PresetKind, const std::string*> saves[] = {
@@ -247,7 +250,7 @@ int main(int argc, char** argv)
             if (!path->empty() && !Render::savePresetFile(host, kind, *path, error))
                 return false;
         if (!o.editorPicture.empty()) {
-            if (!editor.photograph(o.editorPicture, error))
+            if (!editor->photograph(o.editorPicture, error))
                 return false;
             std::cout << "editor: " << o.editorPicture << "\n";
         }
