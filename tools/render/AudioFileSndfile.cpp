@@ -17,7 +17,8 @@ namespace Render {
 static_assert(FileFormat::wav == SF_FORMAT_WAV && FileFormat::aiff == SF_FORMAT_AIFF && FileFormat::flac == SF_FORMAT_FLAC &&
               FileFormat::ogg == SF_FORMAT_OGG && FileFormat::containerMask == SF_FORMAT_TYPEMASK);
 static_assert(FileFormat::pcm16 == SF_FORMAT_PCM_16 && FileFormat::pcm24 == SF_FORMAT_PCM_24 &&
-              FileFormat::pcm32 == SF_FORMAT_PCM_32 && FileFormat::float32 == SF_FORMAT_FLOAT &&
+              FileFormat::pcm32 == SF_FORMAT_PCM_32 && FileFormat::pcm8 == SF_FORMAT_PCM_S8 &&
+              FileFormat::unsigned8 == SF_FORMAT_PCM_U8 && FileFormat::float32 == SF_FORMAT_FLOAT &&
               FileFormat::float64 == SF_FORMAT_DOUBLE && FileFormat::vorbis == SF_FORMAT_VORBIS &&
               FileFormat::encodingMask == SF_FORMAT_SUBMASK);
 
@@ -154,6 +155,8 @@ bool writeAudio(const std::string& path, const StereoAudio& audio, std::string& 
             error = "cannot write " + path + " (" + sf_strerror(nullptr) + ")";
             return false;
         }
+        // Floats written into 32-bit PCM or a lossy encoding: clipped at full scale, never wrapped.
+        sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
         written = writeFrames(file.get(), audio);
         written = sf_close(file.release()) == 0 && written;
     }

@@ -26,6 +26,7 @@ std::string formatName(int format)
     std::string encoding;
     switch (format & FileFormat::encodingMask) {
     case FileFormat::pcm8: encoding = "8-bit PCM"; break;
+    case FileFormat::unsigned8: encoding = "8-bit unsigned PCM"; break;
     case FileFormat::pcm16: encoding = "16-bit PCM"; break;
     case FileFormat::pcm24: encoding = "24-bit PCM"; break;
     case FileFormat::pcm32: encoding = "32-bit PCM"; break;
@@ -60,6 +61,8 @@ bool parseFormatName(const std::string& name, int& format)
 double quantizationStep(int format)
 {
     switch (format & FileFormat::encodingMask) {
+    case FileFormat::pcm8:
+    case FileFormat::unsigned8: return 1.0 / 128.0;
     case FileFormat::pcm16: return 1.0 / 32768.0;
     case FileFormat::pcm24: return 1.0 / 8388608.0;
     default: return 0.0;  // 32-bit PCM is finer than a float's 24 bits of mantissa: nothing to round
