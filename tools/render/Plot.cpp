@@ -87,7 +87,7 @@ void drawAmplitudeAxis(Canvas& canvas, const PlotLayout& layout)
                      layout.laneCenter(channel) - (layout.areaBottom - layout.areaTop) / 4.0f + 4.0f, TextAlign::left,
                      PlotColors::text, 12.0f);
     }
-    drawPlotText(canvas, "dBFS", 6.0f, layout.areaTop - 10.0f, TextAlign::left, PlotColors::text, 12.0f);
+    drawPlotText(canvas, "dBFS", layout.areaLeft - 8.0f, layout.areaTop - 7.0f, TextAlign::right, PlotColors::text, 12.0f);
 }
 
 void drawReductionAxis(Canvas& canvas, const PlotLayout& layout)
@@ -99,7 +99,7 @@ void drawReductionAxis(Canvas& canvas, const PlotLayout& layout)
         drawPlotText(canvas, db == 0.0 ? "0" : "-" + std::to_string(static_cast<int>(db)), layout.areaRight + 8.0f,
                      std::min(y + 4.5f, layout.areaBottom + 0.0f), TextAlign::left, PlotColors::reduction, 12.0f);
     }
-    drawPlotText(canvas, "reduction dB", layout.width - 6.0f, layout.areaTop - 10.0f, TextAlign::right,
+    drawPlotText(canvas, "reduction dB", layout.width - 4.0f, layout.areaTop - 7.0f, TextAlign::right,
                  PlotColors::reduction, 12.0f);
 }
 
@@ -173,7 +173,7 @@ PlotLayout planPlot(int width, int height, double seconds, double inputPeak, dou
     layout.height = height;
     layout.areaLeft = 64;
     layout.areaRight = std::max(layout.areaLeft + 1, width - 72);
-    layout.areaTop = 34;
+    layout.areaTop = 46;
     layout.areaBottom = std::max(layout.areaTop + 4, height - 44);
     layout.seconds = seconds;
     // A little room above the input's peak, and never less than full scale.
@@ -213,7 +213,7 @@ ImageFile::Picture drawPlot(const PlotLayout& layout, const std::vector<PlotColu
     drawReductionAxis(canvas, layout);
     drawReductionCurve(canvas, layout, std::vector<PlotColumn>(columns.begin(), columns.begin() + static_cast<std::ptrdiff_t>(shown)));
 
-    drawPlotText(canvas, title, layout.areaLeft, 20.0f, TextAlign::left, PlotColors::text, 14.0f);
+    drawPlotText(canvas, title, layout.areaLeft, 19.0f, TextAlign::left, PlotColors::text, 14.0f);
     // The legend, right-aligned on the title's line: a swatch before each name.
     float x = static_cast<float>(layout.areaRight);
     const std::pair<const char*, Color> legend[] = {{"gain reduction", PlotColors::reduction},
@@ -221,9 +221,9 @@ ImageFile::Picture drawPlot(const PlotLayout& layout, const std::vector<PlotColu
                                                     {"output", PlotColors::output},
                                                     {"input", PlotColors::input}};
     for (const auto& [name, color] : legend) {
-        drawPlotText(canvas, name, x, 20.0f, TextAlign::right, PlotColors::text, 12.0f);
-        x -= 7.0f * std::string(name).size() + 18.0f;
-        fillRect(canvas, static_cast<int>(x), 11, static_cast<int>(x) + 12, 21, color);
+        drawPlotText(canvas, name, x, 19.0f, TextAlign::right, PlotColors::text, 12.0f);
+        x -= std::ceil(plotTextWidth(name, 12.0f)) + 18.0f;
+        fillRect(canvas, static_cast<int>(x), 10, static_cast<int>(x) + 12, 20, color);
         x -= 16.0f;
     }
 

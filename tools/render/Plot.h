@@ -22,7 +22,7 @@ constexpr std::uint32_t threshold = 0xFF62C98Au, reduction = 0xFFE5484Du;
 // areaTop..areaBottom-1; each channel has a lane of half the area.
 struct PlotLayout {
     int width = 1200, height = 500;
-    int areaLeft = 64, areaTop = 34, areaRight = 1136, areaBottom = 456;
+    int areaLeft = 64, areaTop = 46, areaRight = 1128, areaBottom = 456;
     double seconds = 0.0;
     double amplitudeScale = 1.0;  // the amplitude at a lane's edge
     double reductionRangeDb = 6.0;  // the gain-reduction axis runs from 0 dB (top) to this (bottom)
