@@ -173,13 +173,23 @@ JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, c
     measureLevels(input, output, r.reportedLatency, r);
     r.measuringSeconds += threadSeconds() - levelsStart;
 #if TARN_RENDER_MASTERING
-    auto outputLoudness = measureAside(output, settings.measureLoudness);
+    // A lossy file is measured as it reads back, after the encoder; anything else as it is handed over.
+    const bool readBack = isLossy(output.format) && !files.output.empty() && settings.measureLoudness;
+    StereoAudio decoded;
+    auto outputLoudness = measureAside(output, settings.measureLoudness && !readBack);
 #endif
 
     if (!files.output.empty()) {
         const double start = threadSeconds();
         if (!writeAudio(files.output, output, result.error))
             return result;
+#if TARN_RENDER_MASTERING
+        if (readBack) {
+            if (!readAudio(files.output, decoded, result.error))
+                return result;
+            outputLoudness = measureAside(decoded, true);
+        }
+#endif
         r.fileSeconds += threadSeconds() - start;
     }
 #if TARN_RENDER_MASTERING

@@ -69,6 +69,13 @@ double quantizationStep(int format)
     }
 }
 
+bool isLossy(int format)
+{
+    const int encoding = format & FileFormat::encodingMask;
+    return encoding == FileFormat::vorbis || encoding == FileFormat::opus ||
+           (encoding >= FileFormat::mpegFirst && encoding <= FileFormat::mpegLast);
+}
+
 void roundAsWritten(StereoAudio& audio)
 {
     if (audio.fileChannels == 1)
