@@ -66,14 +66,62 @@ StereoAudio silence(double rate, double seconds)
     return audio;
 }
 
+StereoAudio sineAtMinus23()
+{
+    StereoAudio sine = silence(48000.0, 20.0);
+    const double amplitude = std::pow(10.0, -23.0 / 20.0);
+    for (std::size_t i = 0; i < sine.frames(); ++i)
+        sine.left[i] = sine.right[i] = static_cast<float>(amplitude * std::sin(2.0 * pi * 1000.0 * i / 48000.0));
+    return sine;
+}
+
+StereoAudio pinkNoise()
+{
+    StereoAudio pink = silence(44100.0, 20.0);
+    std::uint32_t state = 12345u;
+    for (std::vector<float>* channel : {&pink.left, &pink.right}) {
+        // Paul Kellet's filter over white noise: pink within 0.05 dB above 9 Hz.
+        double b0 = 0, b1 = 0, b2 = 0, b3 = 0, b4 = 0, b5 = 0, b6 = 0, power = 0;
+        for (float& sample : *channel) {
+            state = state * 1664525u + 1013904223u;
+            const double white = static_cast<std::int32_t>(state) / 2147483648.0;
+            b0 = 0.99886 * b0 + white * 0.0555179;
+            b1 = 0.99332 * b1 + white * 0.0750759;
+            b2 = 0.96900 * b2 + white * 0.1538520;
+            b3 = 0.86650 * b3 + white * 0.3104856;
+            b4 = 0.55000 * b4 + white * 0.5329522;
+            b5 = -0.7616 * b5 - white * 0.0168980;
+            const double value = b0 + b1 + b2 + b3 + b4 + b5 + b6 + white * 0.5362;
+            b6 = white * 0.115926;
+            sample = static_cast<float>(value);
+            power += value * value;
+        }
+        const double scale = std::pow(10.0, -20.0 / 20.0) / std::sqrt(power / channel->size());  // -20 dBFS RMS
+        for (float& sample : *channel)
+            sample = static_cast<float>(sample * scale);
+    }
+    return pink;
+}
+
+// A sine at a quarter of the rate, 45 degrees off its samples, peaking at -6 dBTP. Faded in and out
+// over 0.1 s: an abrupt start or end rings in any interpolator, and that is not the peak sought.
+StereoAudio quarterRateSine()
+{
+    StereoAudio quarter = silence(48000.0, 5.0);
+    for (std::size_t i = 0; i < quarter.frames(); ++i) {
+        const double fade = std::min({1.0, i / 4800.0, (quarter.frames() - 1 - i) / 4800.0});
+        quarter.left[i] = quarter.right[i] = static_cast<float>(0.5 * fade * std::sin(pi / 2.0 * i + pi / 4.0));
+    }
+    return quarter;
+}
+
 // Ours and ffmpeg's, from the same float WAV file.
-void expectAgreement(const StereoAudio& audio, const std::string& name, LoudnessFigures& ours,
-                     double truePeakAgreement = agreement)
+void expectAgreement(const StereoAudio& audio, const std::string& name, double truePeakAgreement = agreement)
 {
     const std::string path = VstHost::programFolder() + "loudness-test-" + name + ".wav";
     std::string error;
     ASSERT_TRUE(writeAudio(path, audio, error)) << error;
-    ours = measureLoudness(audio);
+    const LoudnessFigures ours = measureLoudness(audio);
     const FfmpegFigures theirs = ffmpegFigures(path);
     std::remove(path.c_str());
     ASSERT_TRUE(ours.integratedLufs && ours.loudnessRangeLu && ours.truePeakDbtp && ours.samplePeakDbfs);
@@ -85,60 +133,42 @@ void expectAgreement(const StereoAudio& audio, const std::string& name, Loudness
 
 }  // namespace
 
+TEST(Loudness, StandardSignalsHaveTheirKnownFigures)
+{
+    const LoudnessFigures sine = measureLoudness(sineAtMinus23());
+    ASSERT_TRUE(sine.integratedLufs && sine.truePeakDbtp);
+    EXPECT_NEAR(*sine.integratedLufs, -23.0, 0.05);
+    EXPECT_NEAR(*sine.truePeakDbtp, -23.0, 0.01);
+    // A mono file is one channel, not the two that carry it through the limiter: 3 LU less.
+    StereoAudio mono = sineAtMinus23();
+    mono.fileChannels = 1;
+    const LoudnessFigures monoSine = measureLoudness(mono);
+    ASSERT_TRUE(monoSine.integratedLufs);
+    EXPECT_NEAR(*monoSine.integratedLufs, -26.0, 0.05);
+
+    const LoudnessFigures quarter = measureLoudness(quarterRateSine());
+    ASSERT_TRUE(quarter.truePeakDbtp && quarter.samplePeakDbfs);
+    EXPECT_NEAR(*quarter.truePeakDbtp, -6.02, 0.05);  // the peak falls halfway between samples
+    EXPECT_NEAR(*quarter.samplePeakDbfs, -9.03, 0.01);
+}
+
 TEST(Loudness, StandardSignalsAgreeWithFfmpeg)
 {
     if (!haveFfmpeg())
         GTEST_SKIP() << "ffmpeg is not installed (scripts/install-deps.sh installs it): loudness not compared";
-    LoudnessFigures ours;
     {
         SCOPED_TRACE("1 kHz sine at -23 dBFS in each channel");
-        StereoAudio sine = silence(48000.0, 20.0);
-        const double amplitude = std::pow(10.0, -23.0 / 20.0);
-        for (std::size_t i = 0; i < sine.frames(); ++i)
-            sine.left[i] = sine.right[i] = static_cast<float>(amplitude * std::sin(2.0 * pi * 1000.0 * i / 48000.0));
-        expectAgreement(sine, "sine", ours);
-        EXPECT_NEAR(*ours.integratedLufs, -23.0, 0.05);
+        expectAgreement(sineAtMinus23(), "sine");
     }
     {
         SCOPED_TRACE("stereo pink noise at -20 dBFS RMS");
-        StereoAudio pink = silence(44100.0, 20.0);
-        std::uint32_t state = 12345u;
-        for (std::vector<float>* channel : {&pink.left, &pink.right}) {
-            // Paul Kellet's filter over white noise: pink within 0.05 dB above 9 Hz.
-            double b0 = 0, b1 = 0, b2 = 0, b3 = 0, b4 = 0, b5 = 0, b6 = 0, power = 0;
-            for (float& sample : *channel) {
-                state = state * 1664525u + 1013904223u;
-                const double white = static_cast<std::int32_t>(state) / 2147483648.0;
-                b0 = 0.99886 * b0 + white * 0.0555179;
-                b1 = 0.99332 * b1 + white * 0.0750759;
-                b2 = 0.96900 * b2 + white * 0.1538520;
-                b3 = 0.86650 * b3 + white * 0.3104856;
-                b4 = 0.55000 * b4 + white * 0.5329522;
-                b5 = -0.7616 * b5 - white * 0.0168980;
-                const double value = b0 + b1 + b2 + b3 + b4 + b5 + b6 + white * 0.5362;
-                b6 = white * 0.115926;
-                sample = static_cast<float>(value);
-                power += value * value;
-            }
-            const double scale = std::pow(10.0, -20.0 / 20.0) / std::sqrt(power / channel->size());
-            for (float& sample : *channel)
-                sample = static_cast<float>(sample * scale);
-        }
         // On noise ffmpeg's true peak (resampled to 192 kHz) reads about 0.15 dB above ours and above
         // libebur128's (-7.06 and -7.05 dBTP here); the standard allows +0.2 / -0.4 dB.
-        expectAgreement(pink, "pink", ours, 0.2);
+        expectAgreement(pinkNoise(), "pink", 0.2);
     }
     {
         SCOPED_TRACE("a sine at a quarter of the rate, 45 degrees off its samples");
-        // Faded in and out over 0.1 s: an abrupt start or end rings in any interpolator, and that is
-        // not the peak sought.
-        StereoAudio quarter = silence(48000.0, 5.0);
-        for (std::size_t i = 0; i < quarter.frames(); ++i) {
-            const double fade = std::min({1.0, i / 4800.0, (quarter.frames() - 1 - i) / 4800.0});
-            quarter.left[i] = quarter.right[i] = static_cast<float>(0.5 * fade * std::sin(pi / 2.0 * i + pi / 4.0));
-        }
-        expectAgreement(quarter, "quarter", ours);
-        EXPECT_NEAR(*ours.truePeakDbtp - *ours.samplePeakDbfs, 3.01, 0.1);  // the peak falls between samples
+        expectAgreement(quarterRateSine(), "quarter");
     }
 }
 
