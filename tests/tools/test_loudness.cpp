@@ -162,8 +162,8 @@ TEST(Loudness, StandardSignalsAgreeWithFfmpeg)
     }
     {
         SCOPED_TRACE("stereo pink noise at -20 dBFS RMS");
-        // On noise ffmpeg's true peak (resampled to 192 kHz) reads about 0.15 dB above ours and above
-        // libebur128's (-7.06 and -7.05 dBTP here); the standard allows +0.2 / -0.4 dB.
+        // On noise ffmpeg's true peak (resampled to 192 kHz) reads about 0.15 dB above
+        // libebur128's (-7.05 dBTP here); the standard allows +0.2 / -0.4 dB.
         expectAgreement(pinkNoise(), "pink", 0.2);
     }
     {

@@ -7,8 +7,6 @@
 #include <memory>
 #include <vector>
 
-#include "tools/render/TruePeak.h"
-
 namespace Render {
 
 namespace {
@@ -32,7 +30,7 @@ std::optional<double> decibels(double level)
 LoudnessFigures measureLoudness(const StereoAudio& audio)
 {
     const unsigned channels = audio.fileChannels == 1 ? 1u : 2u;
-    const int modes = EBUR128_MODE_I | EBUR128_MODE_LRA;
+    const int modes = EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_TRUE_PEAK | EBUR128_MODE_SAMPLE_PEAK;
     std::unique_ptr<ebur128_state, StateDeleter> state(
         ebur128_init(channels, static_cast<unsigned long>(std::lround(audio.sampleRate)), modes));
     LoudnessFigures figures;
@@ -62,13 +60,15 @@ LoudnessFigures measureLoudness(const StereoAudio& audio)
         ebur128_loudness_range(state.get(), &range) == EBUR128_SUCCESS)
         figures.loudnessRangeLu = finite(range);
     double highest = 0.0, samplePeak = 0.0;
-    for (const std::vector<float>* channel : {&audio.left, &audio.right}) {
-        highest = std::max(highest, truePeak(channel->data(), channel->size(), audio.sampleRate));
-        for (const float sample : *channel)
-            samplePeak = std::max(samplePeak, static_cast<double>(std::fabs(sample)));
-        if (channels == 1)
-            break;
+    for (unsigned channel = 0; channel < channels; ++channel) {
+        double truePeak = 0.0, peak = 0.0;
+        if (ebur128_true_peak(state.get(), channel, &truePeak) == EBUR128_SUCCESS)
+            highest = std::max(highest, truePeak);
+        if (ebur128_sample_peak(state.get(), channel, &peak) == EBUR128_SUCCESS)
+            samplePeak = std::max(samplePeak, peak);
     }
+    // The oversampled peak is never below the samples themselves.
+    highest = std::max(highest, samplePeak);
     figures.truePeakDbtp = decibels(highest);
     figures.samplePeakDbfs = decibels(samplePeak);
     return figures;

@@ -1,6 +1,5 @@
-// Loudness and peaks of a file's audio: integrated loudness and loudness range (EBU R128, measured
-// with libebur128, native build only), true peak (oversampled by our own interpolator, several times
-// faster than libebur128's) and sample peak.
+// Loudness and peaks of a file's audio, all measured with libebur128 (native build only): integrated
+// loudness and loudness range (EBU R128), true peak (ITU-R BS.1770 oversampling) and sample peak.
 #pragma once
 
 #include <optional>
