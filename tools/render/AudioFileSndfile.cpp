@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tools/render/AudioFile.h"
+#include "tools/render/TemporaryFile.h"
 
 namespace Render {
 
@@ -147,7 +148,7 @@ bool writeAudio(const std::string& path, const StereoAudio& audio, std::string& 
                 " Hz: choose another format with --format (" + formatChoices() + ")";
         return false;
     }
-    const std::string temporary = path + ".part";
+    const std::string temporary = temporaryFor(path);
     bool written = false;
     {
         SoundFile file(sf_open(temporary.c_str(), SFM_WRITE, &info));
@@ -160,12 +161,7 @@ bool writeAudio(const std::string& path, const StereoAudio& audio, std::string& 
         written = writeFrames(file.get(), audio);
         written = sf_close(file.release()) == 0 && written;
     }
-    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        error = "cannot write " + path;
-        return false;
-    }
-    return true;
+    return keepTemporary(path, written, error);
 }
 
 }  // namespace Render

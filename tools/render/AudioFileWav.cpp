@@ -10,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "tools/render/TemporaryFile.h"
+
 namespace Render {
 
 namespace {
@@ -196,22 +198,12 @@ bool writeAudio(const std::string& path, const StereoAudio& audio, std::string& 
             encode(out, audio.right[i], audio.format);
         }
     }
-    const std::string temporary = path + ".part";
+    bool written;
     {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (!file || !file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()))) {
-            std::remove(temporary.c_str());
-            error = "cannot write " + path;
-            return false;
-        }
+        std::ofstream file(temporaryFor(path), std::ios::binary | std::ios::trunc);
+        written = file && file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size())).flush();
     }
-    std::remove(path.c_str());
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        error = "cannot write " + path;
-        return false;
-    }
-    return true;
+    return keepTemporary(path, written, error);
 }
 
 }  // namespace Render

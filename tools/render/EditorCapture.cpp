@@ -4,6 +4,18 @@
 
 namespace Render {
 
+bool EditorCapture::askEditorSize(VstHost::HostedEffect& hosted, std::string& error)
+{
+    ERect* rect = nullptr;
+    if (!(hosted.effect()->flags & effFlagsHasEditor) || !hosted.dispatch(effEditGetRect, 0, 0, &rect) || !rect) {
+        error = "the plug-in has no editor in this build";
+        return false;
+    }
+    width = rect->right - rect->left;
+    height = rect->bottom - rect->top;
+    return true;
+}
+
 void EditorCapture::photographEvery(std::size_t everyFrames, const std::string& pictureFolder)
 {
     every = everyFrames;

@@ -28,6 +28,8 @@ public:
     bool photograph(const std::string& path, std::string& error);
 
 private:
+    // Asks the plug-in for its editor's size; false (with a reason) when it has no editor.
+    bool askEditorSize(VstHost::HostedEffect& hosted, std::string& error);
     // Lets the editor run for a while, then makes sure it has drawn.
     void settle(int milliseconds);
     // What the host does between audio blocks: window messages on Windows, one idle call on X11.

@@ -20,13 +20,8 @@ EditorCapture::EditorCapture() = default;
 
 bool EditorCapture::open(VstHost::HostedEffect& hosted, std::string& error)
 {
-    ERect* rect = nullptr;
-    if (!(hosted.effect()->flags & effFlagsHasEditor) || !hosted.dispatch(effEditGetRect, 0, 0, &rect) || !rect) {
-        error = "the plug-in has no editor in this build";
+    if (!askEditorSize(hosted, error))
         return false;
-    }
-    width = rect->right - rect->left;
-    height = rect->bottom - rect->top;
     auto window = VstHost::X11HostWindow::create(width, height);
     if (!window) {
         error = "cannot open a window for the editor: no X server (set DISPLAY, or run under xvfb-run)";

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tools/render/TemporaryFile.h"
+
 namespace Render {
 
 namespace {
@@ -88,18 +90,12 @@ bool writeJsonReport(const std::string& path, const JobSettings& settings, const
                      const JobResult& result, std::string& error)
 {
     const std::string text = jsonReport(settings, files, result);
-    const std::string temporary = path + ".part";
     bool written;
     {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        std::ofstream out(temporaryFor(path), std::ios::binary | std::ios::trunc);
         written = static_cast<bool>(out.write(text.data(), static_cast<std::streamsize>(text.size())).flush());
     }
-    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        error = "cannot write " + path;
-        return false;
-    }
-    return true;
+    return keepTemporary(path, written, error);
 }
 
 }  // namespace Render
