@@ -6,7 +6,7 @@
 namespace PlugEdit {
 
 Edit::Edit(const EditorLayout& description, AudioEffect* effect)
-    : AEffEditor(effect), MeterMailbox(description.meterBytes), desc(&description)
+    : AEffEditor(effect), EditCore(description.meterBytes, *static_cast<PlugCore::Plug*>(effect)), desc(&description)
 {
     effect->setEditor(this);
     rect.top = 0;
@@ -52,10 +52,12 @@ void Edit::close()
     if (isOpenFlag) {
         isOpenFlag = false;
         // The window's destructor clears `window` and abandons a pending learn, under the lock.
+        closing = true;
         if (window && window->hwnd)
             DestroyWindow(window->hwnd);
         else if (window)
             delete window;  // its window was never created, so nothing else will delete it
+        closing = false;
         window = nullptr;
         systemWindow = nullptr;
     }
@@ -66,26 +68,34 @@ void Edit::createControls(EditWin&) {}
 bool Edit::updateMeters(void*) { return false; }
 void Edit::paintOverlay(EditWin&, HDC) {}
 
-void Edit::paramChanged(int index, float value)
+void Edit::windowDestroyed()
 {
-    if (!tryLockMeters())
-        return;  // the window is being made or destroyed: this change is dropped
-    if (isOpenFlag && window)
-        if (HWND control = window->controlWindow(index))
-            PostMessageA(control, MSG_PARAM_VALUE, floatBits(value), 0);
-    unlockMeters();
+    const bool lockHere = !closing;
+    if (lockHere)
+        lockMeters();
+    abandonLearn();
+    window = nullptr;
+    if (lockHere)
+        unlockMeters();
 }
 
-void Edit::paramLearned(int index)
+bool Edit::postToControl(int index, unsigned message, std::uint32_t wParam)
 {
-    if (!tryLockMeters())
+    if (!isOpenFlag || !window)
+        return false;
+    HWND control = window->controlWindow(index);
+    if (!control)
+        return false;
+    PostMessageA(control, message, wParam, 0);
+    return true;
+}
+
+void Edit::tellControl(int index, unsigned message)
+{
+    if (!window)
         return;
-    if (isOpenFlag && window && window->learnActive && window->learnIndex == index)
-        if (HWND control = window->controlWindow(index)) {
-            PostMessageA(control, MSG_LEARN_END, 0, 0);
-            window->learnActive = false;
-        }
-    unlockMeters();
+    if (HWND control = window->controlWindow(index))
+        SendMessageA(control, message, 0, 0);
 }
 
 }  // namespace PlugEdit

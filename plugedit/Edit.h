@@ -1,21 +1,20 @@
 // The editor object the host opens into a window of its own. It is told of parameter changes and MIDI
 // learns from any thread (IParamNotify) and receives meter blocks from the audio thread (the mailbox);
-// one interlocked flag keeps those threads off the window while it is being created or destroyed.
+// one interlocked flag keeps those threads off the window while it is being created or destroyed. The
+// decisions live in EditCore; this is their Windows side.
 #pragma once
 
 #include <windows.h>
 
 #include "host/AEffEditor.h"
 #include "limiter/EditorLayout.h"
-#include "plugcore/IParamNotify.h"
-#include "plugcore/Plug.h"
-#include "plugedit/MeterMailbox.h"
+#include "plugedit/EditCore.h"
 
 namespace PlugEdit {
 
 class EditWin;
 
-class Edit : public AEffEditor, public PlugCore::IParamNotify, public MeterMailbox {
+class Edit : public AEffEditor, public EditCore {
 public:
     // Becomes the effect's editor.
     Edit(const EditorLayout& description, AudioEffect* effect);
@@ -32,18 +31,20 @@ public:
     virtual bool updateMeters(void* block);
     virtual void paintOverlay(EditWin& window, HDC bufferDC);
 
-    void paramChanged(int index, float value) override;
-    void paramLearned(int index) override;
+    // The window is going: from close, which holds the lock, or because the host destroyed its parent.
+    void windowDestroyed();
 
-    PlugCore::Plug& plug() { return *static_cast<PlugCore::Plug*>(effect); }
     const EditorLayout& description() const { return *desc; }
     EditWin* openWindow() const { return window; }
 
-private:
-    friend class EditWin;  // its destructor clears `window` while close holds the lock
+protected:
+    bool postToControl(int index, unsigned message, std::uint32_t wParam) override;
+    void tellControl(int index, unsigned message) override;
 
+private:
     ERect rect;
     bool isOpenFlag = false;
+    bool closing = false;  // close holds the lock while the window is destroyed
     EditWin* window = nullptr;
     const EditorLayout* desc;
 };

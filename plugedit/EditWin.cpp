@@ -55,19 +55,16 @@ EditWin::EditWin(const EditorLayout& description, HWND parent, Edit& editor)
         throw;
     }
     timerActive = false;
-    learnActive = false;
     background = LoadBitmapA(static_cast<HINSTANCE>(moduleInstance()),
                              MAKEINTRESOURCEA(description.backgroundId & 0xFFFF));
 }
 
 EditWin::~EditWin()
 {
-    if (learnActive)
-        edit->plug().cancelLearn();
     DeleteObject(smallFont);
     DeleteObject(boldFont);
     DeleteObject(background);
-    edit->window = nullptr;
+    edit->windowDestroyed();
 }
 
 HWND EditWin::controlWindow(int index) const
@@ -81,12 +78,6 @@ void EditWin::setControlWindow(int index, HWND control)
 {
     if (controls && index >= 0 && index < desc->controlCount)
         controls[static_cast<std::size_t>(index)] = control;
-}
-
-void EditWin::sendToControl(int index, UINT message)
-{
-    if (HWND control = controlWindow(index))
-        SendMessageA(control, message, 0, 0);
 }
 
 LRESULT EditWin::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -129,17 +120,15 @@ LRESULT EditWin::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
         plug.endEdit(index);
         return 0;
     case MSG_LEARN_START:
-        startLearn(index);
+        edit->startLearn(index);
         return 0;
     case MSG_UNLEARN:
-        if (learnActive)
-            endLearn();
+        edit->endLearn();
         if (known)
             plug.unlearn(index);
         return 0;
     case MSG_LEARN_END:
-        if (learnActive)
-            endLearn();
+        edit->endLearn();
         return 0;
     case MSG_RESET_PARAM:
         plug.setParameterAutomated(index, known ? plug.paramTable()[index].defaultValue : 0.0f);
@@ -147,24 +136,6 @@ LRESULT EditWin::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
     default:
         return WinControl::handleMessage(window, message, wParam, lParam);
     }
-}
-
-void EditWin::startLearn(int index)
-{
-    if (learnActive)
-        sendToControl(learnIndex, MSG_LEARN_END);
-    else
-        learnActive = true;
-    learnIndex = index;
-    edit->plug().armLearn(index);  // only for an index of the table
-    sendToControl(index, MSG_LEARN_START);
-}
-
-void EditWin::endLearn()
-{
-    learnActive = false;
-    edit->plug().cancelLearn();
-    sendToControl(learnIndex, MSG_LEARN_END);
 }
 
 void EditWin::showContextMenu()

@@ -1,6 +1,6 @@
 // The editor's top window: the background, the effect's overlay, the refresh timer, the fonts and
 // control table the controls use, the context menu, and the hub of the private message protocol
-// that turns the controls' gestures into calls on the plug-in. It keeps the editor's one MIDI learn.
+// that turns the controls' gestures into calls on the plug-in and the editor's MIDI learn.
 #pragma once
 
 #include <memory>
@@ -23,8 +23,6 @@ public:
     HWND controlWindow(int index) const;
     void setControlWindow(int index, HWND control);
 
-    bool learnActive = false;
-    int learnIndex = 0;
     Edit* edit;
     std::unique_ptr<HWND[]> controls;
     HBITMAP background = nullptr;
@@ -37,9 +35,6 @@ public:
 private:
     void showContextMenu();
     void askAndSaveDefaults();
-    void startLearn(int index);
-    void endLearn();
-    void sendToControl(int index, UINT message);
 };
 
 // The maker's web site, offered in the editor's menu.

@@ -124,7 +124,7 @@ TEST(EditorWindow, LearnFromTheKnobMenuIsBoundByAControllerThatThenMovesIt)
     rig.host->processReplacing(io, io, 64);
     pumpMessages();
     EXPECT_FALSE(rig.knob(0).learning);
-    EXPECT_FALSE(rig.window().learnActive);
+    EXPECT_FALSE(rig.editor().isLearning());
     EXPECT_EQ(rig.limiter().paramTable()[0].midiKey.load(), PlugCore::signExtendKey(PlugCore::controllerKey(21)));
     EXPECT_FLOAT_EQ(rig.knob(0).shownValue, 1.0f);
     SendMessageA(rig.control(0), WM_COMMAND, 0x8005, 0);  // "MIDI &Unlearn"

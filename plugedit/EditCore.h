@@ -1,0 +1,45 @@
+// The editor object's decisions that need no window system: the lock that keeps the other threads off
+// the window, the meter mailbox behind it, and the editor's one MIDI learn. The window system's layer
+// fills in how a control is told something (`postToControl`, `tellControl`).
+#pragma once
+
+#include <cstdint>
+
+#include "plugcore/IParamNotify.h"
+#include "plugcore/Plug.h"
+#include "plugedit/MeterMailbox.h"
+
+namespace PlugEdit {
+
+class EditCore : public MeterMailbox, public PlugCore::IParamNotify {
+public:
+    EditCore(int meterBytes, PlugCore::Plug& plug);
+
+    // Any thread, the audio thread included: one attempt at the lock, then only a posted message.
+    void paramChanged(int index, float value) override;
+    void paramLearned(int index) override;
+
+    // The window's thread. Learn gestures: the state changes under the lock (spinning for it), the
+    // controls are told afterwards.
+    void startLearn(int index);
+    void endLearn();  // nothing when no learn is running
+    bool isLearning();
+
+    PlugCore::Plug& plug() { return plugged; }
+
+protected:
+    // Any thread, lock held: posts `message` to the control of `index` if the window and that control
+    // exist; false when there was nobody to tell.
+    virtual bool postToControl(int index, unsigned message, std::uint32_t wParam) = 0;
+    // The window's thread, lock not held: tells the control of `index` at once, if it exists.
+    virtual void tellControl(int index, unsigned message) = 0;
+    // Lock held: a learn still running when the window goes is cancelled, its control no longer told.
+    void abandonLearn();
+
+private:
+    PlugCore::Plug& plugged;
+    bool learnActive = false;
+    int learnIndex = 0;
+};
+
+}  // namespace PlugEdit
