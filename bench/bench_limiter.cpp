@@ -41,7 +41,7 @@ void runPlugin(benchmark::State& state, VstHost::PluginEntry entry, bool setThre
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-AEffect* VSTCALLBACK tarnEntry(audioMasterCallback m) { return createEffectForHost(m, createLimiter); }
+AEffect* VSTCALLBACK tarnEntry(audioMasterCallback m) { return createEffectForHost(m, createEffectInstance); }
 
 }  // namespace
 

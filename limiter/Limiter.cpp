@@ -7,21 +7,14 @@
 #include <new>
 
 #include "limiter/LimiterParams.h"
-#if defined(_WIN32)
-#include "plugedit/LimiterEdit.h"
-#endif
 
-Limiter::Limiter(audioMasterCallback audioMaster) : Plug(audioMaster, LimiterParams::count)
+Limiter::Limiter(audioMasterCallback audioMaster, EditorFactory makeEditor) : Plug(audioMaster, LimiterParams::count)
 {
     setUniqueID(vstFourCC('Q', 'v', '7', 'm'));
     layout = EditorLayout{160, 260, LimiterParams::count, 101, static_cast<std::int32_t>(sizeof(MeterBlock)),
                           0x6BADD3};
-#if defined(_WIN32)
-    new PlugEdit::LimiterEdit(layout, this);  // becomes this effect's editor, deleted with it
-#else
-    // No editor on this platform yet: the host offers its own generic one.
-    setFlag(effFlagsHasEditor, false);
-#endif
+    // The editor exists from here on, or never: deleted with the effect.
+    setEditor(makeEditor ? makeEditor(*this) : nullptr);
     for (int i = 0; i < LimiterParams::count; ++i) {
         const LimiterParams::Declaration& d = LimiterParams::declarations[i];
         params.declare(i, d.name, d.label, d.defaultValue);
@@ -59,10 +52,10 @@ void Limiter::getDisplayText(VstInt32 index, char* text, float value)
     text[kVstMaxParamStrLen - 1] = 0;
 }
 
-AudioEffect* createLimiter(audioMasterCallback audioMaster)
+AudioEffect* createLimiter(audioMasterCallback audioMaster, EditorFactory makeEditor)
 {
     try {
-        return new Limiter(audioMaster);
+        return new Limiter(audioMaster, makeEditor);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }

@@ -11,13 +11,15 @@
 #include "limiter/MeterBlock.h"
 #include "plugcore/Plug.h"
 
-namespace PlugEdit {
-class MeterMailbox;
-}
+class Limiter;
+
+// Makes the effect's editor while the effect is being constructed (null for none). The editor side
+// hands one in, so the effect never names its editor.
+using EditorFactory = AEffEditor* (*)(Limiter& effect);
 
 class Limiter : public PlugCore::Plug {
 public:
-    explicit Limiter(audioMasterCallback audioMaster);
+    explicit Limiter(audioMasterCallback audioMaster, EditorFactory makeEditor = nullptr);
     ~Limiter() override;
 
     void setup() override;
@@ -36,7 +38,7 @@ private:
     void followGain(VstInt32 frames);
     void shapeOutput(double** inputs, double** outputs, VstInt32 offset, VstInt32 first, VstInt32 frames);
     void foldMeters();
-    void publish(PlugEdit::MeterMailbox& mailbox);
+    void publish(PlugCore::IMeterNotify& mailbox);
 
     EditorLayout layout{};
     MeterBlock meterBlock;
@@ -83,5 +85,5 @@ private:
     Lanes::Pair frameNoise[stretch];  // the dither noise, left and right
 };
 
-// The factory the entry point calls: null when the memory cannot be had.
-AudioEffect* createLimiter(audioMasterCallback audioMaster);
+// The factory an entry point calls: null when the memory cannot be had.
+AudioEffect* createLimiter(audioMasterCallback audioMaster, EditorFactory makeEditor);

@@ -10,7 +10,6 @@
 #include "limiter/LimiterParams.h"
 #include "limiter/VectorPasses.h"
 #include "limiter/RoundingMode.h"
-#include "plugedit/MeterMailbox.h"
 
 namespace {
 
@@ -105,7 +104,7 @@ bool Limiter::processBlock(bool paramsChanged, const PlugCore::TransportInfo& /*
         updateCoefficients();
 
     // The editor object exists from construction on or never; without one nothing is ever published.
-    PlugEdit::MeterMailbox* const mailbox = dynamic_cast<PlugEdit::MeterMailbox*>(getEditor());
+    PlugCore::IMeterNotify* const mailbox = meterListener();
     std::uint32_t state = Dither::claim(4u * static_cast<std::uint32_t>(frames));
     for (int lane = 0; lane < 4; ++lane)
         ditherLanes[lane] = Dither::next(state);  // the first frame's four draws
@@ -240,7 +239,7 @@ void Limiter::foldMeters()
     meterGain = HUGE_VAL;
 }
 
-void Limiter::publish(PlugEdit::MeterMailbox& mailbox)
+void Limiter::publish(PlugCore::IMeterNotify& mailbox)
 {
     meterBlock.wideScale = wideScale;
     if (mailbox.publishMeters(&meterBlock))

@@ -138,6 +138,8 @@ VstInt32 Plug::canDo(char* text) { return std::strcmp(text, "receiveVstMidiEvent
 
 IParamNotify* Plug::paramListener() { return dynamic_cast<IParamNotify*>(getEditor()); }
 
+IMeterNotify* Plug::meterListener() { return dynamic_cast<IMeterNotify*>(getEditor()); }
+
 void Plug::setParameter(VstInt32 index, float value) { params.set(index, value, paramListener()); }
 
 float Plug::getParameter(VstInt32 index) { return params.get(index); }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/AudioEffectX.h"
+#include "plugcore/IMeterNotify.h"
 #include "plugcore/ParamTable.h"
 #include "plugcore/Program.h"
 
@@ -89,6 +90,7 @@ public:
 
 protected:
     IParamNotify* paramListener();
+    IMeterNotify* meterListener();
 
     const char* name = "Tarn";
     ParamTable params;

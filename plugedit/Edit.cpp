@@ -8,7 +8,6 @@ namespace PlugEdit {
 Edit::Edit(const EditorLayout& description, AudioEffect* effect)
     : AEffEditor(effect), EditCore(description.meterBytes, *static_cast<PlugCore::Plug*>(effect)), desc(&description)
 {
-    effect->setEditor(this);
     rect.top = 0;
     rect.left = 0;
     rect.bottom = static_cast<VstInt16>(description.height);

@@ -16,7 +16,7 @@ class EditWin;
 
 class Edit : public AEffEditor, public EditCore {
 public:
-    // Becomes the effect's editor.
+    // The effect registers it as its editor (see EditorFactory).
     Edit(const EditorLayout& description, AudioEffect* effect);
     ~Edit() override;
 

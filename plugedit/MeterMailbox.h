@@ -6,16 +6,18 @@
 #include <cstdint>
 #include <memory>
 
+#include "plugcore/IMeterNotify.h"
+
 namespace PlugEdit {
 
-class MeterMailbox {
+class MeterMailbox : public PlugCore::IMeterNotify {
 public:
     explicit MeterMailbox(int meterBytes);
     virtual ~MeterMailbox() = default;
 
     // Audio thread. False when the lock was held; true otherwise, whether or not the block was copied
     // (it is copied only once the previous block has been taken).
-    bool publishMeters(const void* block);
+    bool publishMeters(const void* block) override;
 
     // User-interface thread. True when a block not yet taken was copied into `copy`.
     bool takeMeters(void* copy);

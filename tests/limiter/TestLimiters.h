@@ -2,9 +2,9 @@
 // publishing on every platform alike.
 #pragma once
 
+#include "host/AEffEditor.h"
 #include "limiter/Limiter.h"
 #include "plugedit/MeterMailbox.h"
-#include "host/AEffEditor.h"
 
 namespace TestSupport {
 
@@ -18,21 +18,18 @@ public:
 
 class MeteredLimiter : public Limiter {
 public:
-    MeteredLimiter() : Limiter(nullptr)
+    MeteredLimiter()
+        : Limiter(nullptr, [](Limiter& self) -> AEffEditor* { return new MailboxEditor(&self); }),
+          mailbox(static_cast<MailboxEditor*>(getEditor()))
     {
-        delete editor;  // the window editor of this platform, if any
-        setEditor(mailbox = new MailboxEditor(this));
     }
-    MailboxEditor* mailbox;
+    MailboxEditor* const mailbox;
 };
 
+// Without an editor, as the Linux plug-in is today.
 class BareLimiter : public Limiter {
 public:
-    BareLimiter() : Limiter(nullptr)
-    {
-        delete editor;
-        setEditor(nullptr);
-    }
+    BareLimiter() : Limiter(nullptr) {}
 };
 
 }  // namespace TestSupport

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "plugedit/MeterMailbox.h"
 #include "tests/support/TestEffect.h"
 #include "tools/vsthost/HostedEffect.h"
 

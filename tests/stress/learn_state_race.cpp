@@ -35,9 +35,9 @@ protected:
 int main()
 {
     constexpr int rounds = 200000;
-    std::unique_ptr<Limiter> limiter(new Limiter(nullptr));
-    auto* editor = new WindowlessEditor(*limiter);
-    limiter->setEditor(editor);
+    std::unique_ptr<Limiter> limiter(
+        new Limiter(nullptr, [](Limiter& self) -> AEffEditor* { return new WindowlessEditor(self); }));
+    auto* editor = static_cast<WindowlessEditor*>(limiter->getEditor());
 
     std::atomic<bool> done{false};
     std::thread window([&] {

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "limiter/Limiter.h"
 
 namespace TestSupport {
 
@@ -58,7 +57,7 @@ AEffect* VSTCALLBACK testEffectEntry(audioMasterCallback audioMaster)
 
 AEffect* VSTCALLBACK limiterEntry(audioMasterCallback audioMaster)
 {
-    return createEffectForHost(audioMaster, createLimiter);
+    return createEffectForHost(audioMaster, createEffectInstance);
 }
 
 TestEffect& testEffectOf(AEffect* effect) { return *static_cast<TestEffect*>(static_cast<AudioEffect*>(effect->object)); }

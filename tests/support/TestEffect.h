@@ -42,7 +42,7 @@ public:
 
 // The entry point of a library that would hold the test effect.
 AEffect* VSTCALLBACK testEffectEntry(audioMasterCallback audioMaster);
-// The same for the limiter, linked into the test program.
+// The same for the product (the limiter with this platform's editor), linked into the test program.
 AEffect* VSTCALLBACK limiterEntry(audioMasterCallback audioMaster);
 
 TestEffect& testEffectOf(AEffect* effect);

@@ -1,0 +1,23 @@
+// The plug-in this library is: the limiter with its editor. Here, above both, is the one place that
+// puts them together; the limiter itself never names its editor.
+#include "host/EffectEntry.h"
+#include "limiter/Limiter.h"
+#if defined(_WIN32)
+#include "plugedit/LimiterEdit.h"
+#endif
+
+namespace {
+
+#if defined(_WIN32)
+AEffEditor* makeLimiterEditor(Limiter& limiter) { return new PlugEdit::LimiterEdit(limiter.editorLayout(), &limiter); }
+#else
+// No editor on this platform yet: the host offers its own generic one.
+constexpr EditorFactory makeLimiterEditor = nullptr;
+#endif
+
+}  // namespace
+
+AudioEffect* createEffectInstance(audioMasterCallback audioMaster)
+{
+    return createLimiter(audioMaster, makeLimiterEditor);
+}
