@@ -13,8 +13,11 @@ Limiter::Limiter(audioMasterCallback audioMaster, EditorFactory makeEditor) : Pl
     setUniqueID(vstFourCC('Q', 'v', '7', 'm'));
     layout = EditorLayout{160, 260, LimiterParams::count, 101, static_cast<std::int32_t>(sizeof(MeterBlock)),
                           0x6BADD3};
-    // The editor exists from here on, or never: deleted with the effect.
+    // The editor exists from here on, or never: deleted with the effect. Its mailbox, if any, is where
+    // the kernel's meters go.
     setEditor(makeEditor ? makeEditor(*this) : nullptr);
+    mailbox = meterListener();
+    kernel.setMeterSink(mailbox ? this : nullptr);
     for (int i = 0; i < LimiterParams::count; ++i) {
         const LimiterParams::Declaration& d = LimiterParams::declarations[i];
         params.declare(i, d.name, d.label, d.defaultValue);
@@ -23,6 +26,22 @@ Limiter::Limiter(audioMasterCallback audioMaster, EditorFactory makeEditor) : Pl
 }
 
 Limiter::~Limiter() = default;
+
+void Limiter::setup() { kernel.setup(getSampleRate()); }
+
+void Limiter::reset() { kernel.reset(); }
+
+bool Limiter::processBlock(bool paramsChanged, const PlugCore::TransportInfo& /*info*/, double** inputs,
+                           double** outputs, VstInt32 frames)
+{
+    using namespace LimiterParams;
+    const LimiterSettings settings{params[threshold].dspValue,  params[release].dspValue, params[makeup].dspValue,
+                                   params[meterScale].dspValue, params[dither].dspValue,  getSampleRate()};
+    kernel.process(settings, paramsChanged, inputs, outputs, frames);
+    return true;
+}
+
+bool Limiter::offerMeters(const MeterBlock& block) { return mailbox->publishMeters(&block); }
 
 void Limiter::getDisplayText(VstInt32 index, char* text, float value)
 {

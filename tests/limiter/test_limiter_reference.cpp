@@ -1,16 +1,18 @@
-// The effect against the plain frame-by-frame reading of its signal processing: every output sample,
-// the meters and the gain follower must agree to the bit, whatever the settings, rate, block split,
-// publishing state or input (silence, overs, absurd values).
+// The limiter kernel against the plain frame-by-frame reading of its signal processing: every output
+// sample, the meters and the gain follower must agree to the bit, whatever the settings, rate, block
+// split, publishing state or input (silence, overs, absurd values).
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 
+#include "limiter/Dither.h"
+#include "limiter/LimiterKernel.h"
 #include "limiter/RoundingMode.h"
 #include "limiter/VectorPasses.h"
 #include "tests/limiter/ReferenceLimiter.h"
-#include "tests/limiter/TestLimiters.h"
 #include "tests/support/LimiterRig.h"
 
 using namespace TestSupport;
@@ -35,11 +37,17 @@ Stereo testSignal(std::size_t frames)
     return in;
 }
 
-void setAll(LimiterRig& rig, const ReferenceSettings& s)
+LimiterSettings settingsOf(const ReferenceSettings& s, float rate)
 {
-    rig.set(P::threshold, s.threshold).set(P::release, s.release).set(P::makeup, s.makeup);
-    rig.set(P::meterScale, s.meterScale).set(P::dither, s.dither);
+    return LimiterSettings{s.threshold, s.release, s.makeup, s.meterScale, s.dither, rate};
 }
+
+// Takes every block unless told the editor holds its lock.
+class HoldableSink final : public MeterSink {
+public:
+    bool offerMeters(const MeterBlock&) override { return !held; }
+    bool held = false;
+};
 
 ::testing::AssertionResult sameBits(const std::vector<double>& got, const std::vector<double>& want)
 {
@@ -73,14 +81,18 @@ struct Case {
 
 namespace {
 
-// Runs one case through the effect and the reference side by side, block after block.
+// Runs one case through the kernel and the reference side by side, block after block.
 void compareWithReference(const Case& c, const Stereo& in)
 {
-    const VstInt32 blocks[] = {1, 300, 17, 512, 4096, 5, 999, 64};
-    auto* metered = c.publishing ? new MeteredLimiter : nullptr;
-    LimiterRig rig(c.rate, 4096, metered ? static_cast<Limiter*>(metered) : new BareLimiter);
-    setAll(rig, c.first);
-    rig.start();
+    const std::int32_t blocks[] = {1, 300, 17, 512, 4096, 5, 999, 64};
+    auto kernel = std::make_unique<LimiterKernel>();
+    HoldableSink sink;
+    if (c.publishing)
+        kernel->setMeterSink(&sink);
+    kernel->setup(c.rate);
+    kernel->reset();
+    LimiterSettings settings = settingsOf(c.first, c.rate);
+    bool changed = true;
     ReferenceLimiter reference(c.rate, c.publishing);
     reference.configure(c.first);
     Dither::restart(12345u);
@@ -89,31 +101,32 @@ void compareWithReference(const Case& c, const Stereo& in)
     Stereo want(in.frames());
     std::size_t at = 0;
     for (int k = 0; at < in.frames(); ++k) {
-        const auto n = static_cast<VstInt32>(std::min<std::size_t>(blocks[k % 8], in.frames() - at));
+        const auto n = static_cast<std::int32_t>(std::min<std::size_t>(blocks[k % 8], in.frames() - at));
         if (k == 40) {
-            setAll(rig, c.second);
+            settings = settingsOf(c.second, c.rate);
+            changed = true;
             reference.configure(c.second);
         }
         // For a few blocks the editor holds the meter lock: publishing retries on every frame.
-        const bool lockHeld = metered && k >= 20 && k < 23;
-        if (lockHeld && k == 20)
-            metered->mailbox->holdLock();
-        if (metered && k == 23)
-            metered->mailbox->releaseLock();
-        Stereo part(n);
+        const bool lockHeld = c.publishing && k >= 20 && k < 23;
+        sink.held = lockHeld;
+        Stereo part(n), got(n);
         std::copy_n(in.left.begin() + at, n, part.left.begin());
         std::copy_n(in.right.begin() + at, n, part.right.begin());
-        const Stereo got = rig.run(part, n);
+        const double* ins[2] = {part.left.data(), part.right.data()};
+        double* outs[2] = {got.left.data(), got.right.data()};
+        kernel->process(settings, changed, ins, outs, n);
+        changed = false;
         {
             TowardZeroRounding rounding;
-            for (VstInt32 i = 0; i < n; ++i)
+            for (std::int32_t i = 0; i < n; ++i)
                 reference.frame(part.left[i], part.right[i], want.left[at + i], want.right[at + i], seed,
                                 lockHeld);
         }
         ASSERT_TRUE(sameBits(got.left, {want.left.begin() + at, want.left.begin() + at + n})) << "block " << k;
         ASSERT_TRUE(sameBits(got.right, {want.right.begin() + at, want.right.begin() + at + n})) << "block " << k;
-        ASSERT_TRUE(sameMeters(rig.limiter->meters(), reference.meters)) << "after block " << k;
-        ASSERT_EQ(rig.limiter->currentGainLog(), reference.gainLog) << "after block " << k;
+        ASSERT_TRUE(sameMeters(kernel->meters(), reference.meters)) << "after block " << k;
+        ASSERT_EQ(kernel->currentGainLog(), reference.gainLog) << "after block " << k;
         at += n;
     }
 }

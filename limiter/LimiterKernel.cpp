@@ -1,15 +1,12 @@
-// The signal processing: gain computer with a two-stage release, look-ahead ramp, delay, make-up, clip,
-// dither and meter gathering.
 #include <algorithm>
 #include <cmath>
 #include <new>
 
+#include "limiter/LimiterKernel.h"
+
 #include "limiter/Dither.h"
-#include "limiter/Lanes.h"
-#include "limiter/Limiter.h"
-#include "limiter/LimiterParams.h"
-#include "limiter/VectorPasses.h"
 #include "limiter/RoundingMode.h"
+#include "limiter/VectorPasses.h"
 
 namespace {
 
@@ -25,18 +22,18 @@ constexpr double maxLookahead = 1 << 20;
 double flushedNonNegative(double x) { return x > flushLimit ? x : 0.0; }
 
 // A positive whole number of frames from a rate times a duration, truncated and kept within [low, high].
-VstInt32 framesOf(double product, VstInt32 low, double high)
+std::int32_t framesOf(double product, std::int32_t low, double high)
 {
     if (!(product >= low))
         return low;
-    return static_cast<VstInt32>(std::min(product, high));
+    return static_cast<std::int32_t>(std::min(product, high));
 }
 
 }  // namespace
 
-void Limiter::setup()
+void LimiterKernel::setup(float sampleRate)
 {
-    const float sr = getSampleRate();
+    const float sr = sampleRate;
     // Both factors are single precision; their product is exact in double.
     lookahead = framesOf(static_cast<double>(sr) * static_cast<double>(0.0005f), 1, maxLookahead);
     ringPosition = 0;
@@ -50,7 +47,7 @@ void Limiter::setup()
     meterDecay = static_cast<float>(std::exp(-0.1));
 }
 
-void Limiter::reset()
+void LimiterKernel::reset()
 {
     if (!delayStorage)
         return;
@@ -62,12 +59,12 @@ void Limiter::reset()
     ringPosition = 0;
 }
 
-void Limiter::updateCoefficients()
+void LimiterKernel::updateCoefficients(const LimiterSettings& settings)
 {
-    const double sr = getSampleRate();
-    const double t = params[LimiterParams::threshold].dspValue;
-    const double r = params[LimiterParams::release].dspValue;
-    const double m = params[LimiterParams::makeup].dspValue;
+    const double sr = settings.sampleRate;
+    const double t = settings.threshold;
+    const double r = settings.release;
+    const double m = settings.makeup;
 
     inputGain = std::pow(10.0, 1.0 - t);
     makeupGain = std::pow(10.0, m * (1.0 - t));
@@ -77,34 +74,33 @@ void Limiter::updateCoefficients()
 
     // u^L by repeated squaring; 1 / sqrt(u^L) = exp(L / (2 R)).
     double power = 1.0, base = 1.0 - releaseCoeff;
-    for (VstInt32 n = lookahead; n; n >>= 1) {
+    for (std::int32_t n = lookahead; n; n >>= 1) {
         if (n & 1)
             power *= base;
         base *= base;
     }
     releaseComp = 1.0 / std::sqrt(power);
 
-    wideScale = 0.5f < params[LimiterParams::meterScale].dspValue;
-    dither24 = 0.5f < params[LimiterParams::dither].dspValue;
+    wideScale = 0.5f < settings.meterScale;
+    dither24 = 0.5f < settings.dither;
     needsUpdate = false;
 }
 
-bool Limiter::processBlock(bool paramsChanged, const PlugCore::TransportInfo& /*info*/, double** inputs,
-                           double** outputs, VstInt32 frames)
+void LimiterKernel::process(const LimiterSettings& settings, bool settingsChanged, const double* const* inputs,
+                            double* const* outputs, std::int32_t frames)
 {
     if (!delayStorage) {
         // Set up but without memory for the delay: silence rather than stale buffers.
         if (lookahead > 0)
             for (int c = 0; c < 2; ++c)
                 std::fill(outputs[c], outputs[c] + frames, 0.0);
-        return true;
+        return;
     }
     TowardZeroRounding rounding;
-    if (paramsChanged || needsUpdate)
-        updateCoefficients();
+    if (settingsChanged || needsUpdate)
+        updateCoefficients(settings);
 
-    // The editor object exists from construction on or never; without one nothing is ever published.
-    PlugCore::IMeterNotify* const mailbox = meterListener();
+    MeterSink* const sink = meterSink;  // without one nothing is ever published
     std::uint32_t state = Dither::claim(4u * static_cast<std::uint32_t>(frames));
     for (int lane = 0; lane < 4; ++lane)
         ditherLanes[lane] = Dither::next(state);  // the first frame's four draws
@@ -115,38 +111,37 @@ bool Limiter::processBlock(bool paramsChanged, const PlugCore::TransportInfo& /*
     // exponentials, the dither noise, then delay, clip, meters and output up to each publish. The passes
     // without a chain from frame to frame run several frames at once; the two with one (the follower's
     // recurrence, the meters' power smoothing) keep their state in registers.
-    for (VstInt32 done = 0; done < frames;) {
-        const VstInt32 n = std::min(stretch, frames - done);
+    for (std::int32_t done = 0; done < frames;) {
+        const std::int32_t n = std::min(stretch, frames - done);
         VectorPasses::levelLogs(inputs[0] + done, inputs[1] + done, levelLog, n, inputGain, releaseComp);
         followGain(n);
         VectorPasses::gainsFromReductions(frameGain, n);
         VectorPasses::ditherNoise(ditherLanes, frameNoise, n, ditherAmplitude);
-        for (VstInt32 at = 0; at < n;) {
-            const VstInt32 untilPublish = mailbox ? std::max(1, meterInterval + 1 - sampleCounter) : n;
-            const VstInt32 segment = std::min(n - at, untilPublish);
+        for (std::int32_t at = 0; at < n;) {
+            const std::int32_t untilPublish = sink ? std::max(1, meterInterval + 1 - sampleCounter) : n;
+            const std::int32_t segment = std::min(n - at, untilPublish);
             shapeOutput(inputs, outputs, done + at, at, segment);
             at += segment;
-            // Without an editor the counter only has to stay past the interval.
+            // Without a sink the counter only has to stay past the interval.
             sampleCounter = std::min(sampleCounter + segment, meterInterval + 1);
-            if (mailbox && sampleCounter > meterInterval) {
+            if (sink && sampleCounter > meterInterval) {
                 foldMeters();
-                publish(*mailbox);
+                publish(*sink);
             }
         }
         foldMeters();
         done += n;
     }
-    return true;
 }
 
-void Limiter::followGain(VstInt32 n)
+void LimiterKernel::followGain(std::int32_t n)
 {
     // The state lives in locals: the stores into the arrays could otherwise alias it.
     double fast = envFast, slow = envSlow, smoothed = gainLog;
     const double release = releaseCoeff, attack = attackCoeff;
     double* const history = delayStorage.get() + 2 * static_cast<std::size_t>(lookahead);
-    VstInt32 ring = ringPosition;
-    for (VstInt32 i = 0; i < n; ++i) {
+    std::int32_t ring = ringPosition;
+    for (std::int32_t i = 0; i < n; ++i) {
         const double w = levelLog[i];
         fast = w > fast ? w : flushedNonNegative(fast + release * (w - fast));
         slow = fast > slow ? fast : flushedNonNegative(slow + release * (fast - slow));
@@ -165,7 +160,8 @@ void Limiter::followGain(VstInt32 n)
     gainLog = smoothed;
 }
 
-void Limiter::shapeOutput(double** inputs, double** outputs, VstInt32 offset, VstInt32 first, VstInt32 count)
+void LimiterKernel::shapeOutput(const double* const* inputs, double* const* outputs, std::int32_t offset,
+                                std::int32_t first, std::int32_t count)
 {
     using Lanes::Pair;
     double* const delayLeft = delayStorage.get();
@@ -182,14 +178,14 @@ void Limiter::shapeOutput(double** inputs, double** outputs, VstInt32 offset, Vs
     Pair smoothedPower = {power[0], power[1]};
     Pair peak = meterPeak, loudest = meterPower;
     double quietest = meterGain;
-    VstInt32 position = ringPosition;
+    std::int32_t position = ringPosition;
 
     // In runs that end where the delay rings wrap, so the rings are walked by plain pointers.
-    for (VstInt32 i = 0; i < count;) {
-        const VstInt32 run = std::min(count - i, lookahead - position);
+    for (std::int32_t i = 0; i < count;) {
+        const std::int32_t run = std::min(count - i, lookahead - position);
         double* const ringLeft = delayLeft + position;
         double* const ringRight = delayRight + position;
-        for (VstInt32 k = 0; k < run; ++k, ++i) {
+        for (std::int32_t k = 0; k < run; ++k, ++i) {
             const double gain = gains[i];
             const Pair delayed = {ringLeft[k], ringRight[k]};
             ringLeft[k] = inLeft[i];
@@ -220,7 +216,7 @@ void Limiter::shapeOutput(double** inputs, double** outputs, VstInt32 offset, Vs
 
 // The float conversion is monotonic, so a stretch's extreme moves each meter exactly as its frames
 // would have one by one.
-void Limiter::foldMeters()
+void LimiterKernel::foldMeters()
 {
     if (meterGain < meterBlock.minGain)
         meterBlock.minGain = static_cast<float>(meterGain);
@@ -239,10 +235,10 @@ void Limiter::foldMeters()
     meterGain = HUGE_VAL;
 }
 
-void Limiter::publish(PlugCore::IMeterNotify& mailbox)
+void LimiterKernel::publish(MeterSink& sink)
 {
     meterBlock.wideScale = wideScale;
-    if (mailbox.publishMeters(&meterBlock))
+    if (sink.offerMeters(meterBlock))
         sampleCounter = 0;
     for (int ch = 0; ch < 2; ++ch) {
         meterBlock.outPeak[ch] *= meterDecay;
