@@ -7,10 +7,14 @@
 #include <new>
 
 #include "limiter/LimiterParams.h"
+#include "limiter/ProductFacts.h"
 
 Limiter::Limiter(audioMasterCallback audioMaster, EditorFactory makeEditor) : Plug(audioMaster, LimiterParams::count)
 {
-    setUniqueID(vstFourCC('Q', 'v', '7', 'm'));
+    name = ProductFacts::name;
+    vendor = ProductFacts::maker;
+    setUniqueID(ProductFacts::uniqueId);
+    cEffect.version = ProductFacts::version;
     layout = EditorLayout{160, 260, LimiterParams::count, 101, static_cast<std::int32_t>(sizeof(MeterBlock)),
                           0x6BADD3};
     // The editor exists from here on, or never: deleted with the effect. Its mailbox, if any, is where

@@ -62,10 +62,4 @@ private:
     std::unique_ptr<Color[]> pixels;
 };
 
-#if defined(_WIN32)
-// The knob film strip (bitmaps 901 and 902 of this module): 101 frames of 40 by 40, loaded at the first
-// call and shared until the library unloads.
-const Canvas& knobStripCanvas();
-#endif
-
 }  // namespace Pixa

@@ -2,7 +2,6 @@
 #include <cstring>
 #include <vector>
 
-#include "host/ModuleHandle.h"
 #include "pixa/Canvas.h"
 
 namespace Pixa {
@@ -20,9 +19,6 @@ BITMAPINFO bottomUpHeader(LONG width, LONG height)
     info.bmiHeader.biCompression = BI_RGB;
     return info;
 }
-
-// Deleted when the library unloads.
-std::unique_ptr<Canvas> knobStrip;
 
 }  // namespace
 
@@ -94,25 +90,6 @@ void Canvas::blit(HDC target)
     }
     GdiFlush();
     BitBlt(target, 0, 0, w, h, deviceContext, 0, 0, SRCCOPY);
-}
-
-const Canvas& knobStripCanvas()
-{
-    if (!knobStrip) {
-        const auto instance = static_cast<HINSTANCE>(moduleInstance());
-        auto color = static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(901), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-        auto mask = static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(902), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-        try {
-            knobStrip = Canvas::fromBitmap(color, mask);
-        } catch (...) {
-            DeleteObject(color);
-            DeleteObject(mask);
-            throw;
-        }
-        DeleteObject(color);
-        DeleteObject(mask);
-    }
-    return *knobStrip;
 }
 
 }  // namespace Pixa

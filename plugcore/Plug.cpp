@@ -10,7 +10,6 @@ namespace PlugCore {
 
 namespace {
 constexpr std::align_val_t effectAlignment{16};
-const char* const vendorName = "Quellbrook";
 }  // namespace
 
 void* Plug::operator new(std::size_t size) { return ::operator new(size, effectAlignment); }
@@ -124,13 +123,13 @@ bool Plug::getEffectName(char* text)
 
 bool Plug::getVendorString(char* text)
 {
-    copyText(text, vendorName, kVstMaxVendorStrLen);
+    copyText(text, vendor, kVstMaxVendorStrLen);
     return true;
 }
 
 bool Plug::getProductString(char* text)
 {
-    std::snprintf(text, kVstMaxProductStrLen, "%s %s", vendorName, name);
+    std::snprintf(text, kVstMaxProductStrLen, "%s %s", vendor, name);
     return true;
 }
 

@@ -92,7 +92,9 @@ protected:
     IParamNotify* paramListener();
     IMeterNotify* meterListener();
 
-    const char* name = "Tarn";
+    // The effect's own: the descriptor's name and vendor, the defaults file's name and folder.
+    const char* name = "";
+    const char* vendor = "";
     ParamTable params;
 
 private:

@@ -11,9 +11,11 @@ namespace PlugCore {
 namespace {
 
 constexpr std::size_t defaultsSizeLimit = 1u << 20;
-const char* const makerFolder = "Quellbrook";
 
-std::string folderPath(const std::string& appData) { return appData + Platform::pathSeparator() + makerFolder; }
+std::string folderPath(const std::string& appData, const char* maker)
+{
+    return appData + Platform::pathSeparator() + maker;
+}
 
 }  // namespace
 
@@ -24,7 +26,7 @@ void Plug::loadDefaults()
     std::string appData;
     if (!Platform::appDataFolder(appData))
         return;
-    const std::string path = folderPath(appData) + Platform::pathSeparator() + name + ".defaults";
+    const std::string path = folderPath(appData, vendor) + Platform::pathSeparator() + name + ".defaults";
     std::vector<unsigned char> bytes;
     if (Platform::readWholeFile(path, defaultsSizeLimit, bytes) != Platform::ReadResult::ok)
         return;
@@ -38,7 +40,7 @@ void Plug::saveDefaults()
     std::string appData;
     if (!Platform::appDataFolder(appData))
         return;
-    const std::string folder = folderPath(appData);
+    const std::string folder = folderPath(appData, vendor);
     Platform::createFolder(folder);
     if (!Platform::writeWholeFile(folder + Platform::pathSeparator() + name + ".defaults", bank.data(), bank.size()))
         return;

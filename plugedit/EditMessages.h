@@ -18,9 +18,16 @@ enum EditMessage : unsigned {
     MSG_RESET_PARAM = 0x8007,  // control -> editor window: wParam index
 };
 
-// Context-menu commands of the editor window.
-constexpr unsigned commandSaveDefaults = 0x8007;
-constexpr unsigned commandWebSite = 0;
+// Every context-menu command (the wParam of WM_COMMAND). A popup menu sends its command only to the
+// window that opened it, and as WM_COMMAND, never as a message of its own: so a knob's 0x8007 and the
+// editor window's cannot meet, and neither can be taken for MSG_RESET_PARAM.
+enum MenuCommand : unsigned {
+    commandWebSite = 0,            // editor window: "Visit ..."
+    commandSaveDefaults = 0x8007,  // editor window: "&Save defaults..."
+    commandLearn = 0x8004,         // knob: "MIDI &Learn..."
+    commandUnlearn = 0x8005,       // knob: "MIDI &Unlearn"
+    commandReset = 0x8007,         // knob: "&Reset to default"
+};
 
 inline std::uint32_t floatBits(float value)
 {

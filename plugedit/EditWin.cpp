@@ -2,17 +2,17 @@
 
 #include <shellapi.h>
 
+#include <string>
+
 #include "host/ModuleHandle.h"
+#include "limiter/ProductFacts.h"
 #include "plugedit/Edit.h"
 #include "plugedit/EditMessages.h"
 
 namespace PlugEdit {
 
-const char* const makerWebAddress = "https://www.quellbrook.com/";
-
 namespace {
 
-const char* const webSiteItem = "Visit www.quellbrook.com";
 const char* const saveDefaultsQuestion =
     "Saving new defaults for:\n - parameter values (current values) and presets\n - MIDI mappings (current mappings)\n";
 
@@ -108,7 +108,7 @@ LRESULT EditWin::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
         if (wParam == commandSaveDefaults)
             askAndSaveDefaults();
         else if (wParam == commandWebSite)
-            ShellExecuteA(nullptr, "open", makerWebAddress, nullptr, nullptr, SW_SHOWDEFAULT);
+            ShellExecuteA(nullptr, "open", ProductFacts::webAddress, nullptr, nullptr, SW_SHOWDEFAULT);
         return 0;
     case MSG_SET_PARAM:
         plug.setParameterAutomated(index, bitsFloat(static_cast<std::uint32_t>(lParam)));
@@ -142,7 +142,7 @@ void EditWin::showContextMenu()
 {
     HMENU menu = CreatePopupMenu();
     AppendMenuA(menu, MF_STRING, commandSaveDefaults, "&Save defaults...");
-    AppendMenuA(menu, MF_STRING, commandWebSite, webSiteItem);
+    AppendMenuA(menu, MF_STRING, commandWebSite, (std::string("Visit ") + ProductFacts::webAddressShown).c_str());
     RECT r;
     GetWindowRect(hwnd, &r);
     TrackPopupMenuEx(menu, TPM_CENTERALIGN | TPM_VERPOSANIMATION, r.right - 45, r.bottom, hwnd, nullptr);

@@ -37,7 +37,4 @@ private:
     void askAndSaveDefaults();
 };
 
-// The maker's web site, offered in the editor's menu.
-extern const char* const makerWebAddress;
-
 }  // namespace PlugEdit

@@ -7,6 +7,7 @@
 #include "plugedit/ControlContext.h"
 #include "plugedit/EditMessages.h"
 #include "plugedit/KnobPicture.h"
+#include "plugedit/KnobStrip.h"
 
 namespace PlugEdit {
 
@@ -15,7 +16,6 @@ namespace {
 constexpr int size = KnobGeometry::size;
 constexpr int sensitiveRadiusSquared = 32 * 32;
 constexpr float coarseDrag = 400.0f, fineDrag = 4000.0f;
-constexpr UINT commandLearn = 0x8004, commandUnlearn = 0x8005, commandReset = 0x8007;
 
 void setCursor(LPCSTR cursor) { SetCursor(LoadCursorA(nullptr, cursor)); }
 
@@ -173,7 +173,7 @@ void Knob::showMenu()
 void Knob::paint(HWND, HDC bufferDC)
 {
     copyParentBackground(bufferDC);
-    drawKnobPicture(canvas, shownValue, learning, Pixa::knobStripCanvas());
+    drawKnobPicture(canvas, shownValue, learning, knobStripCanvas());
     canvas.blit(bufferDC);
     drawTexts(bufferDC);
 }

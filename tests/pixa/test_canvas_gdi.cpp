@@ -1,10 +1,9 @@
 // The canvas against real GDI (under Wine here): bitmaps in with and without a mask, blits over a
-// device context, the knob strip from this program's own resources.
+// device context.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include "host/ModuleHandle.h"
 #include "pixa/Canvas.h"
 
 using namespace Pixa;
@@ -94,20 +93,4 @@ TEST(PixaCanvasGdi, BlitCompositesOverTheTargetAndReusesItsSurface)
     c.blit(other.dc);
     EXPECT_EQ(other.rgb(1, 0), 0x00112233u);
     EXPECT_EQ(other.rgb(0, 0), 0x00000000u);
-}
-
-TEST(PixaCanvasGdi, KnobStripLoadsOnceFromTheResources)
-{
-    setModuleInstance(GetModuleHandleA(nullptr));
-    const Canvas& strip = knobStripCanvas();
-    EXPECT_EQ(&strip, &knobStripCanvas());
-    ASSERT_EQ(strip.getWidth(), 40u);
-    ASSERT_EQ(strip.getHeight(), 4040u);
-    EXPECT_EQ(strip.colorAt(0, 0), 0u);
-    EXPECT_EQ(strip.colorAt(20, 20 + 40 * 50) >> 24, 0xFFu);
-    for (std::uint32_t y = 0; y < strip.getHeight(); y += 7)
-        for (std::uint32_t x = 0; x < 40; ++x) {
-            const Color p = strip.colorAt(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
-            ASSERT_LE(p >> 16 & 0xFF, p >> 24);
-        }
 }

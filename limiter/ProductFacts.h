@@ -1,0 +1,19 @@
+// Who and what this plug-in is, in one place: the descriptor, the defaults file's folder and name and
+// the editor's menu read these; a test holds the resource script's version record to them.
+#pragma once
+
+#include <cstdint>
+
+namespace ProductFacts {
+
+constexpr const char* name = "Tarn";
+constexpr const char* maker = "Quellbrook";
+constexpr const char* webAddress = "https://www.quellbrook.com/";
+constexpr const char* webAddressShown = "www.quellbrook.com";  // as the editor's menu names it
+constexpr std::int32_t uniqueId = ('Q' << 24) | ('v' << 16) | ('7' << 8) | 'm';
+constexpr std::int32_t version = 1;             // the descriptor's version
+constexpr const char* versionText = "1.0.0.0";  // the resource script's file and product versions
+// The plug-in's identity in an LV2 host (a web address the maker owns, as LV2 asks).
+constexpr const char* lv2Uri = "https://www.quellbrook.com/plugins/tarn";
+
+}  // namespace ProductFacts
