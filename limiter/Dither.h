@@ -1,6 +1,8 @@
 // The one dither generator of the process, shared by every instance: a 32-bit linear congruential
 // sequence. An instance claims the states a block needs in one atomic step, so instances processing on
-// different threads draw disjoint stretches and one instance alone sees the plain sequence.
+// different threads draw disjoint stretches and one instance alone sees the plain sequence. Shared
+// rather than one per instance so that no instance needs a seed of its own, yet two instances on the
+// same material never add the same noise.
 #pragma once
 
 #include <cstdint>

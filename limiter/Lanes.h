@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <cstring>
 
+#if !defined(__SSE2__)
+#error "the lanes are written for SSE2 (x86-64, or 32-bit x86 built with -msse2)"
+#endif
+#include <emmintrin.h>
 #if defined(__AVX2__)
 #include <immintrin.h>
-#elif defined(__SSE2__)
-#include <emmintrin.h>
 #endif
 
 // Code built for AVX2 lives in a namespace of its own, so the linker never hands an inline function
@@ -65,14 +67,7 @@ template <typename V> inline V fromBits(MaskOf<V> m)
 inline Pair fromBits(Mask m) { return fromBits<Pair>(m); }
 
 // Whether any lane of a comparison's result is true.
-inline bool any(Mask m)
-{
-#if defined(__SSE2__)
-    return _mm_movemask_pd(reinterpret_cast<__m128d>(m)) != 0;
-#else
-    return (m[0] | m[1]) != 0;
-#endif
-}
+inline bool any(Mask m) { return _mm_movemask_pd(reinterpret_cast<__m128d>(m)) != 0; }
 
 #if defined(__AVX2__)
 inline bool any(FourMask m) { return _mm256_movemask_pd(reinterpret_cast<__m256d>(m)) != 0; }
@@ -84,14 +79,9 @@ template <typename V> inline V abs(V x) { return fromBits<V>(bits(x) & INT64_MAX
 // std::min(1.0, std::max(-1.0, x)) in each lane, NaN becoming -1 as there.
 inline Pair clipped(Pair x)
 {
-#if defined(__SSE2__)
     // maxpd keeps its first operand only when it is the greater, so NaN gives -1; minpd likewise.
     const __m128d raised = _mm_max_pd(reinterpret_cast<__m128d>(x), _mm_set1_pd(-1.0));
     return reinterpret_cast<Pair>(_mm_min_pd(raised, _mm_set1_pd(1.0)));
-#else
-    const Pair raised = splat(-1.0) < x ? x : splat(-1.0);
-    return raised < splat(1.0) ? raised : splat(1.0);
-#endif
 }
 
 // std::max(a, b) in each lane, with its order of operands.

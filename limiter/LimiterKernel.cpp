@@ -11,7 +11,8 @@
 namespace {
 
 constexpr double flushLimit = 1e-15;
-// 1 / (1 - e^-1) cut after five decimals, as single-precision constants whose difference is 1.
+// 1 / (1 - e^-1) cut after five decimals, as single-precision constants whose difference is 1. Floats
+// kept in doubles on purpose: the output is defined with these very values, not the exact constant.
 constexpr double rampTarget = 1.58197f;
 constexpr double rampHistory = 0.58197f;
 // Beyond a few seconds of look-ahead the rate is nonsense; the ring stays bounded.
@@ -96,6 +97,8 @@ void LimiterKernel::process(const LimiterSettings& settings, bool settingsChange
                 std::fill(outputs[c], outputs[c] + frames, 0.0);
         return;
     }
+    // Toward zero for the whole block, restored afterwards: the output is defined with that arithmetic
+    // (the reference test holds it to the bit), and one switch per block costs nothing per frame.
     TowardZeroRounding rounding;
     if (settingsChanged || needsUpdate)
         updateCoefficients(settings);

@@ -28,12 +28,8 @@ template <typename V> inline V toDouble(MaskOf<V> k)
 // Toward zero, for |x| < 2^31, whatever the rounding mode.
 inline Lanes::Mask truncated(Lanes::Pair x)
 {
-#if defined(__SSE2__)
     const __m128i k32 = _mm_cvttpd_epi32(reinterpret_cast<__m128d>(x));
     return reinterpret_cast<Lanes::Mask>(_mm_unpacklo_epi32(k32, _mm_srai_epi32(k32, 31)));
-#else
-    return Lanes::Mask{static_cast<std::int64_t>(x[0]), static_cast<std::int64_t>(x[1])};
-#endif
 }
 
 #if defined(__AVX2__)

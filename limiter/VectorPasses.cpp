@@ -10,46 +10,43 @@ namespace {
 
 std::atomic<bool> foursAllowed{true};
 
-bool processorHasAvx2()
-{
+// Only the Linux builds have the four-lane passes: in the Windows builds the compiler may spill 32-byte
+// values to stack slots the system aligns to less (see limiter/CMakeLists.txt).
 #if TARN_HAVE_FOURS
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
-#else
-    return false;
-#endif
-}
-
 // Asked once when the library loads, so the audio thread never meets a guarded first-time initialisation.
-const bool foursAvailable = processorHasAvx2();
+const bool foursAvailable = (__builtin_cpu_init(), __builtin_cpu_supports("avx2") != 0);
 
 bool useFours() { return foursAvailable && foursAllowed.load(std::memory_order_relaxed); }
+#endif
 
 }  // namespace
 
 void levelLogs(const double* left, const double* right, double* out, int frames, double inputGain,
                double compensation)
 {
+#if TARN_HAVE_FOURS
     if (useFours())
-        levelLogsFours(left, right, out, frames, inputGain, compensation);
-    else
-        VectorPassLoops::levelLogs<Lanes::Pair>(left, right, out, frames, inputGain, compensation);
+        return levelLogsFours(left, right, out, frames, inputGain, compensation);
+#endif
+    VectorPassLoops::levelLogs<Lanes::Pair>(left, right, out, frames, inputGain, compensation);
 }
 
 void gainsFromReductions(double* values, int frames)
 {
+#if TARN_HAVE_FOURS
     if (useFours())
-        gainsFromReductionsFours(values, frames);
-    else
-        VectorPassLoops::gainsFromReductions<Lanes::Pair>(values, frames);
+        return gainsFromReductionsFours(values, frames);
+#endif
+    VectorPassLoops::gainsFromReductions<Lanes::Pair>(values, frames);
 }
 
 void ditherNoise(Lanes::Quad& draws, Lanes::Pair* noise, int frames, double amplitude)
 {
+#if TARN_HAVE_FOURS
     if (useFours())
-        ditherNoiseFours(draws, noise, frames, amplitude);
-    else
-        VectorPassLoops::ditherNoise(draws, noise, frames, amplitude);
+        return ditherNoiseFours(draws, noise, frames, amplitude);
+#endif
+    VectorPassLoops::ditherNoise(draws, noise, frames, amplitude);
 }
 
 void allowFours(bool allowed) { foursAllowed.store(allowed, std::memory_order_relaxed); }

@@ -20,7 +20,8 @@ void ditherNoise(Lanes::Quad& draws, Lanes::Pair* noise, int frames, double ampl
 // Tests run both widths: false keeps to pairs even where AVX2 is there.
 void allowFours(bool allowed);
 
-// The wide versions, built for AVX2; only called when the processor has it.
+// The wide versions, built for AVX2 where the build has them (TARN_HAVE_FOURS); only called when the
+// processor has it.
 void levelLogsFours(const double* left, const double* right, double* out, int frames, double inputGain,
                     double compensation);
 void gainsFromReductionsFours(double* values, int frames);

@@ -1,4 +1,5 @@
-// Built for AVX2 (see the build file); everything inline here lands in Lanes' avx2 namespace.
+// Built for AVX2, and only where the build has the four-lane passes (see the build file); everything
+// inline here lands in Lanes' avx2 namespace.
 #include "limiter/VectorPassLoops.h"
 #include "limiter/VectorPasses.h"
 
@@ -7,25 +8,16 @@ namespace VectorPasses {
 void levelLogsFours(const double* left, const double* right, double* out, int frames, double inputGain,
                     double compensation)
 {
-#if TARN_HAVE_FOURS
     VectorPassLoops::levelLogs<Lanes::Four>(left, right, out, frames, inputGain, compensation);
-#else
-    VectorPassLoops::levelLogs<Lanes::Pair>(left, right, out, frames, inputGain, compensation);
-#endif
 }
 
 void gainsFromReductionsFours(double* values, int frames)
 {
-#if TARN_HAVE_FOURS
     VectorPassLoops::gainsFromReductions<Lanes::Four>(values, frames);
-#else
-    VectorPassLoops::gainsFromReductions<Lanes::Pair>(values, frames);
-#endif
 }
 
 void ditherNoiseFours(Lanes::Quad& draws, Lanes::Pair* noise, int frames, double amplitude)
 {
-#if TARN_HAVE_FOURS
     // Two frames per step: the eight 32-bit lanes hold both frames' four states and advance together by
     // eight; each frame's draws become doubles and are summed in twos (left q1 + q2, right q3 + q4), the
     // same operations as the pairs' version.
@@ -46,9 +38,6 @@ void ditherNoiseFours(Lanes::Quad& draws, Lanes::Pair* noise, int frames, double
     draws = reinterpret_cast<Lanes::Quad>(_mm256_castsi256_si128(states));
     if (i < frames)
         VectorPassLoops::ditherNoise(draws, noise + i, 1, amplitude);
-#else
-    VectorPassLoops::ditherNoise(draws, noise, frames, amplitude);
-#endif
 }
 
 }  // namespace VectorPasses

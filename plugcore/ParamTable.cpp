@@ -1,27 +1,14 @@
 #include "plugcore/ParamTable.h"
 
 #include <cmath>
-#include <cstring>
+
+#include "plugcore/FloatBits.h"
 
 namespace PlugCore {
 
 namespace {
 
 constexpr std::uint32_t signBit = 0x80000000u;
-
-std::uint32_t bitsOf(float f)
-{
-    std::uint32_t bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    return bits;
-}
-
-float floatOf(std::uint32_t bits)
-{
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
 
 }  // namespace
 

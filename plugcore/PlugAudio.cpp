@@ -65,7 +65,9 @@ void Plug::processSingle(float** inputs, float** outputs, VstInt32 frames)
 void Plug::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames)
 {
     if (frames > getBlockSize()) {
-        // The host's event block is valid only during this call: it must not reach the next one.
+        // The buffers hold the announced block size only. A host that sends more is broken and its
+        // audio is lost, so the user is told at once, even from the audio thread (a working host never
+        // gets here). The host's event block is valid only during this call: it must not reach the next.
         pendingEvents = nullptr;
         Platform::showMessageBox("PANIC", "ALLERT", Platform::MessageStyle::plainOk);
         return;

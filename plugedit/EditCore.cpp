@@ -10,7 +10,7 @@ void EditCore::paramChanged(int index, float value)
 {
     if (!tryLockMeters())
         return;  // the window is being made or destroyed: this change is dropped
-    postToControl(index, MSG_PARAM_VALUE, floatBits(value));
+    postToControl(index, MSG_PARAM_VALUE, bitsOf(value));
     unlockMeters();
 }
 

@@ -3,7 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
+
+#include "plugcore/FloatBits.h"
 
 namespace PlugEdit {
 
@@ -29,18 +30,7 @@ enum MenuCommand : unsigned {
     commandReset = 0x8007,         // knob: "&Reset to default"
 };
 
-inline std::uint32_t floatBits(float value)
-{
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-inline float bitsFloat(std::uint32_t bits)
-{
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
+using PlugCore::bitsOf;
+using PlugCore::floatOf;
 
 }  // namespace PlugEdit

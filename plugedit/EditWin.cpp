@@ -111,7 +111,7 @@ LRESULT EditWin::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
             ShellExecuteA(nullptr, "open", ProductFacts::webAddress, nullptr, nullptr, SW_SHOWDEFAULT);
         return 0;
     case MSG_SET_PARAM:
-        plug.setParameterAutomated(index, bitsFloat(static_cast<std::uint32_t>(lParam)));
+        plug.setParameterAutomated(index, floatOf(static_cast<std::uint32_t>(lParam)));
         return 0;
     case MSG_BEGIN_EDIT:
         plug.beginEdit(index);

@@ -57,7 +57,7 @@ LRESULT Knob::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_RBUTTONDOWN:
         if (dragging) {
             shownValue = 0.5f;
-            sendToEditor(window, MSG_SET_PARAM, static_cast<LPARAM>(floatBits(0.5f)));
+            sendToEditor(window, MSG_SET_PARAM, static_cast<LPARAM>(bitsOf(0.5f)));
             ReleaseCapture();
         } else {
             if (learning)
@@ -92,7 +92,7 @@ LRESULT Knob::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         }
         return 0;
     case MSG_PARAM_VALUE:
-        shownValue = bitsFloat(static_cast<std::uint32_t>(wParam));
+        shownValue = floatOf(static_cast<std::uint32_t>(wParam));
         redraw();
         return 0;
     case MSG_LEARN_START:
@@ -134,7 +134,7 @@ void Knob::dragTo(int y, WPARAM keys)
     if (v > 1.0f)
         v = 1.0f;
     shownValue = v;
-    sendToEditor(hwnd, MSG_SET_PARAM, static_cast<LPARAM>(floatBits(v)));
+    sendToEditor(hwnd, MSG_SET_PARAM, static_cast<LPARAM>(bitsOf(v)));
     dragBase = v;
     lastY = y;
 }

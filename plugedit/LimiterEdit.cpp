@@ -13,9 +13,9 @@
 namespace PlugEdit {
 
 const KnobPlacement knobLayout[3] = {
-    {LimiterParams::threshold, 0, 0, "threshold", ""},
-    {LimiterParams::makeup, 1, 0, "makeup", ""},
-    {LimiterParams::release, 2, 0, "release", ""},
+    {LimiterParams::threshold, 0, 0, "threshold"},
+    {LimiterParams::makeup, 1, 0, "makeup"},
+    {LimiterParams::release, 2, 0, "release"},
 };
 
 namespace {
@@ -34,7 +34,7 @@ void adopt(EditWin& window, std::unique_ptr<WinWrap::WinControl> control, int in
         return;
     control.release();  // owned by its window from now on
     SetWindowLongA(handle, GWL_ID, index);
-    PostMessageA(handle, MSG_PARAM_VALUE, floatBits(effect.getParameter(index)), 0);
+    PostMessageA(handle, MSG_PARAM_VALUE, bitsOf(effect.getParameter(index)), 0);
 }
 
 }  // namespace

@@ -10,7 +10,6 @@ struct KnobPlacement {
     int index;
     int row, column;
     const char* label;
-    const char* unused;
 };
 
 // Knob windows sit at x = column * 80, y = row * 80 + 15.

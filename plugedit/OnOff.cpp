@@ -16,7 +16,7 @@ OnOff::OnOff(int x, HWND parent, const char* name, const char* const states[2], 
 void OnOff::sendValue(float v)
 {
     sendToEditor(hwnd, MSG_BEGIN_EDIT);
-    sendToEditor(hwnd, MSG_SET_PARAM, static_cast<LPARAM>(floatBits(v)));
+    sendToEditor(hwnd, MSG_SET_PARAM, static_cast<LPARAM>(bitsOf(v)));
     sendToEditor(hwnd, MSG_END_EDIT);
 }
 
@@ -56,7 +56,7 @@ LRESULT OnOff::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lP
         redraw();
         return 0;
     case MSG_PARAM_VALUE:
-        isOn = bitsFloat(static_cast<std::uint32_t>(wParam)) > 0.5f;
+        isOn = floatOf(static_cast<std::uint32_t>(wParam)) > 0.5f;
         redraw();
         return 0;
     default:

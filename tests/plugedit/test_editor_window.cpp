@@ -15,7 +15,7 @@ using namespace PlugEdit;
 
 namespace {
 
-LPARAM bits(float v) { return static_cast<LPARAM>(floatBits(v)); }
+LPARAM bits(float v) { return static_cast<LPARAM>(bitsOf(v)); }
 
 int requestsOf(VstHost::HostedEffect& host, VstInt32 opcode, VstInt32 index)
 {
@@ -182,9 +182,9 @@ TEST(EditorWindow, SwitchesFlipThroughThePlugIn)
     EXPECT_FALSE(dither.isOn);  // shown once the plug-in's notification arrives
     pumpMessages();
     EXPECT_TRUE(dither.isOn);
-    SendMessageA(s, MSG_PARAM_VALUE, floatBits(0.5f), 0);
+    SendMessageA(s, MSG_PARAM_VALUE, bitsOf(0.5f), 0);
     EXPECT_FALSE(dither.isOn);
-    SendMessageA(s, MSG_PARAM_VALUE, floatBits(0.5000001f), 0);
+    SendMessageA(s, MSG_PARAM_VALUE, bitsOf(0.5000001f), 0);
     EXPECT_TRUE(dither.isOn);
     SendMessageA(s, WM_COMMAND, 0, 0);  // the menu's first item
     EXPECT_FLOAT_EQ(rig.host->getParameter(4), 0.0f);
@@ -355,7 +355,7 @@ TEST(EditorWindow, CreatingTheControlsPostsEachItsValueInOrder)
     MSG msg;
     while (PeekMessageA(&msg, nullptr, MSG_PARAM_VALUE, MSG_PARAM_VALUE, PM_REMOVE)) {
         order.push_back(static_cast<int>(GetWindowLongA(msg.hwnd, GWL_ID)));
-        EXPECT_EQ(bitsFloat(static_cast<std::uint32_t>(msg.wParam)), rig.host->getParameter(order.back()));
+        EXPECT_EQ(floatOf(static_cast<std::uint32_t>(msg.wParam)), rig.host->getParameter(order.back()));
         DispatchMessageA(&msg);
     }
     EXPECT_EQ(order, (std::vector<int>{3, 4, 0, 2, 1}));
