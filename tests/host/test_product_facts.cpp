@@ -64,14 +64,15 @@ TEST(ProductFacts, TheResourceScriptStatesThem)
         if (std::regex_search(line, m, value))
             values[m[1]] = m[2];
         else if (std::regex_search(line, m, numbers))
-            (m[1] == "FILEVERSION" ? fileVersion : productVersion) = m[2].str() + "." + m[3].str() + "." +
-                                                                     m[4].str() + "." + m[5].str();
+            (m[1] == "FILEVERSION" ? fileVersion : productVersion) =
+                m[2].str() + "." + m[3].str() + "." + m[4].str() + "." + m[5].str();
     }
     EXPECT_EQ(values["CompanyName"], ProductFacts::maker);
     EXPECT_EQ(values["ProductName"], ProductFacts::name);
     EXPECT_EQ(values["InternalName"], ProductFacts::name);
     EXPECT_EQ(values["OriginalFilename"], std::string(ProductFacts::name) + ".dll");
-    EXPECT_EQ(values["FileDescription"].rfind(std::string(ProductFacts::name) + " ", 0), 0u) << values["FileDescription"];
+    EXPECT_EQ(values["FileDescription"].rfind(std::string(ProductFacts::name) + " ", 0), 0u)
+        << values["FileDescription"];
     EXPECT_EQ(values["FileVersion"], ProductFacts::versionText);
     EXPECT_EQ(values["ProductVersion"], ProductFacts::versionText);
     EXPECT_EQ(fileVersion, ProductFacts::versionText);

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Keeps the dependencies one way: the effect side (host/, plugcore/, limiter/) never includes a header
+# of the editor side (plugedit/, winwrap/, x11wrap/, pixa/) nor of what sits above both (product/); the
+# graphics library and the window layers know no editor, effect or product.
+#   check-dependencies.sh [SOURCE_DIR]
+set -euo pipefail
+cd "${1:-$(dirname "${BASH_SOURCE[0]}")/..}"
+status=0
+check() {  # folders... -- forbidden include prefixes...
+  local folders=() forbidden=()
+  while [ "$1" != -- ]; do folders+=("$1"); shift; done
+  shift
+  forbidden=("$@")
+  local pattern
+  pattern="^[[:space:]]*#[[:space:]]*include[[:space:]]*[\"<]($(IFS='|'; echo "${forbidden[*]}"))/"
+  if grep -rnE "$pattern" "${folders[@]}" --include='*.h' --include='*.cpp'; then
+    echo "FAIL: ${folders[*]} must not include ${forbidden[*]} headers (above)" >&2
+    status=1
+  fi
+}
+check host plugcore limiter -- plugedit winwrap x11wrap pixa product
+check host -- plugcore limiter
+check plugcore -- limiter
+check pixa winwrap x11wrap -- plugedit limiter plugcore product
+exit $status
