@@ -60,6 +60,51 @@ bool EditCore::isLearning()
     return active;
 }
 
+bool EditCore::isLearning(int index)
+{
+    lockMeters();
+    const bool active = learnActive && learnIndex == index;
+    unlockMeters();
+    return active;
+}
+
+int EditCore::parameterCount() { return static_cast<int>(plugged.paramTable().size()); }
+
+float EditCore::parameter(int index) { return plugged.getParameter(index); }
+
+void EditCore::setParameter(int index, float value) { plugged.setParameterAutomated(index, value); }
+
+void EditCore::beginEdit(int index) { plugged.beginEdit(index); }
+
+void EditCore::endEdit(int index) { plugged.endEdit(index); }
+
+float EditCore::defaultValue(int index)
+{
+    return index >= 0 && index < parameterCount() ? plugged.paramTable()[index].defaultValue : 0.0f;
+}
+
+void EditCore::displayText(int index, float value, char* text, char* unit)
+{
+    plugged.getDisplayText(index, text, value);
+    plugged.getParameterLabel(index, unit);
+}
+
+std::int32_t EditCore::midiKey(int index)
+{
+    return index >= 0 && index < parameterCount() ? plugged.paramTable()[index].midiKey.load(std::memory_order_relaxed)
+                                                  : -1;
+}
+
+void EditCore::unlearn(int index)
+{
+    if (index >= 0 && index < parameterCount())
+        plugged.unlearn(index);
+}
+
+const char* EditCore::productName() { return plugged.getName(); }
+
+void EditCore::saveDefaults() { plugged.saveDefaults(); }
+
 void EditCore::abandonLearn()
 {
     if (learnActive)

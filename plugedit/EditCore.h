@@ -7,11 +7,12 @@
 
 #include "plugcore/IParamNotify.h"
 #include "plugcore/Plug.h"
+#include "plugedit/EditorOps.h"
 #include "plugedit/MeterMailbox.h"
 
 namespace PlugEdit {
 
-class EditCore : public MeterMailbox, public PlugCore::IParamNotify {
+class EditCore : public MeterMailbox, public PlugCore::IParamNotify, public EditorOps {
 public:
     EditCore(int meterBytes, PlugCore::Plug& plug);
 
@@ -21,9 +22,23 @@ public:
 
     // The window's thread. Learn gestures: the state changes under the lock (spinning for it), the
     // controls are told afterwards.
-    void startLearn(int index);
-    void endLearn();  // nothing when no learn is running
+    void startLearn(int index) override;
+    void endLearn() override;  // nothing when no learn is running
     bool isLearning();
+    bool isLearning(int index) override;
+
+    // The window's thread: the rest of the editor's operations, on the plug-in.
+    int parameterCount() override;
+    float parameter(int index) override;
+    void setParameter(int index, float value) override;
+    void beginEdit(int index) override;
+    void endEdit(int index) override;
+    float defaultValue(int index) override;
+    void displayText(int index, float value, char* text, char* unit) override;
+    std::int32_t midiKey(int index) override;
+    void unlearn(int index) override;
+    const char* productName() override;
+    void saveDefaults() override;
 
     PlugCore::Plug& plug() { return plugged; }
 

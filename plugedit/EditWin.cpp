@@ -2,19 +2,15 @@
 
 #include <shellapi.h>
 
-#include <string>
-
 #include "host/ModuleHandle.h"
 #include "limiter/ProductFacts.h"
 #include "plugedit/Edit.h"
+#include "plugedit/EditMenus.h"
 #include "plugedit/EditMessages.h"
 
 namespace PlugEdit {
 
 namespace {
-
-const char* const saveDefaultsQuestion =
-    "Saving new defaults for:\n - parameter values (current values) and presets\n - MIDI mappings (current mappings)\n";
 
 bool held(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
@@ -82,9 +78,8 @@ void EditWin::setControlWindow(int index, HWND control)
 
 LRESULT EditWin::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    PlugCore::Plug& plug = edit->plug();
     const int index = static_cast<int>(wParam);
-    const bool known = index >= 0 && index < static_cast<int>(plug.paramTable().size());
+    OpsGestures gestures(*edit, index);
     switch (message) {
     case WM_PAINT:
         if (!timerActive && desc->meterBytes != 0)
@@ -100,7 +95,7 @@ LRESULT EditWin::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
         return WinControl::handleMessage(window, message, wParam, lParam);
     case WM_LBUTTONDOWN: {
         const int x = static_cast<short>(LOWORD(lParam)), y = static_cast<short>(HIWORD(lParam));
-        if (x > desc->width - 90 && y > desc->height - 30)
+        if (inMenuCorner(x, y, desc->width, desc->height))
             showContextMenu();
         return 0;
     }
@@ -111,27 +106,25 @@ LRESULT EditWin::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
             ShellExecuteA(nullptr, "open", ProductFacts::webAddress, nullptr, nullptr, SW_SHOWDEFAULT);
         return 0;
     case MSG_SET_PARAM:
-        plug.setParameterAutomated(index, floatOf(static_cast<std::uint32_t>(lParam)));
+        gestures.setValue(floatOf(static_cast<std::uint32_t>(lParam)));
         return 0;
     case MSG_BEGIN_EDIT:
-        plug.beginEdit(index);
+        gestures.beginEdit();
         return 0;
     case MSG_END_EDIT:
-        plug.endEdit(index);
+        gestures.endEdit();
         return 0;
     case MSG_LEARN_START:
-        edit->startLearn(index);
+        gestures.startLearn();
         return 0;
     case MSG_UNLEARN:
-        edit->endLearn();
-        if (known)
-            plug.unlearn(index);
+        gestures.unlearn();
         return 0;
     case MSG_LEARN_END:
-        edit->endLearn();
+        gestures.endLearn();
         return 0;
     case MSG_RESET_PARAM:
-        plug.setParameterAutomated(index, known ? plug.paramTable()[index].defaultValue : 0.0f);
+        gestures.resetToDefault();
         return 0;
     default:
         return WinControl::handleMessage(window, message, wParam, lParam);
@@ -141,8 +134,8 @@ LRESULT EditWin::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
 void EditWin::showContextMenu()
 {
     HMENU menu = CreatePopupMenu();
-    AppendMenuA(menu, MF_STRING, commandSaveDefaults, "&Save defaults...");
-    AppendMenuA(menu, MF_STRING, commandWebSite, (std::string("Visit ") + ProductFacts::webAddressShown).c_str());
+    for (const MenuItem& item : cornerMenu())
+        AppendMenuA(menu, MF_STRING, item.command, item.text.c_str());
     RECT r;
     GetWindowRect(hwnd, &r);
     TrackPopupMenuEx(menu, TPM_CENTERALIGN | TPM_VERPOSANIMATION, r.right - 45, r.bottom, hwnd, nullptr);
@@ -151,10 +144,10 @@ void EditWin::showContextMenu()
 
 void EditWin::askAndSaveDefaults()
 {
-    const int answer = MessageBoxA(hwnd, saveDefaultsQuestion, edit->plug().getName(),
+    const int answer = MessageBoxA(hwnd, saveDefaultsQuestion, edit->productName(),
                                    MB_OKCANCEL | MB_ICONQUESTION | MB_TASKMODAL);
     if (answer == IDOK)
-        edit->plug().saveDefaults();
+        edit->saveDefaults();
 }
 
 void EditWin::paint(HWND, HDC bufferDC)

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "plugedit/ControlContext.h"
+#include "plugedit/EditMenus.h"
 #include "plugedit/EditMessages.h"
 #include "plugedit/KnobPicture.h"
 #include "plugedit/KnobStrip.h"
@@ -14,10 +15,24 @@ namespace PlugEdit {
 namespace {
 
 constexpr int size = KnobGeometry::size;
-constexpr int sensitiveRadiusSquared = 32 * 32;
-constexpr float coarseDrag = 400.0f, fineDrag = 4000.0f;
 
 void setCursor(LPCSTR cursor) { SetCursor(LoadCursorA(nullptr, cursor)); }
+
+// The knob's gestures as messages to the editor window, with the knob's index.
+class MessageGestures : public ControlGestures {
+public:
+    explicit MessageGestures(HWND knob) : knob(knob) {}
+    void beginEdit() override { sendToEditor(knob, MSG_BEGIN_EDIT); }
+    void setValue(float value) override { sendToEditor(knob, MSG_SET_PARAM, static_cast<LPARAM>(bitsOf(value))); }
+    void endEdit() override { sendToEditor(knob, MSG_END_EDIT); }
+    void startLearn() override { sendToEditor(knob, MSG_LEARN_START); }
+    void endLearn() override { sendToEditor(knob, MSG_LEARN_END); }
+    void unlearn() override { sendToEditor(knob, MSG_UNLEARN); }
+    void resetToDefault() override { sendToEditor(knob, MSG_RESET_PARAM); }
+
+private:
+    HWND knob;
+};
 
 }  // namespace
 
@@ -35,18 +50,18 @@ LRESULT Knob::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         GetClientRect(window, &client);
         const int dx = GET_X_LPARAM(lParam) - client.right / 2 - r.left;
         const int dy = GET_Y_LPARAM(lParam) - client.bottom / 2 - r.top;
-        return dx * dx + dy * dy < sensitiveRadiusSquared ? HTCLIENT : HTTRANSPARENT;
+        return KnobDrag::onDisc(dx, dy) ? HTCLIENT : HTTRANSPARENT;
     }
     case WM_LBUTTONDOWN:
-        if (learning)
-            sendToEditor(window, MSG_LEARN_END);
         startDrag();
         return 0;
     case WM_MOUSEMOVE:
-        if (dragging)
-            dragTo(GET_Y_LPARAM(lParam), wParam);
-        else
+        if (dragging) {
+            MessageGestures gestures(window);
+            moveTo(GET_Y_LPARAM(lParam), (wParam & (MK_SHIFT | MK_CONTROL)) != 0, gestures);
+        } else {
             setCursor(IDC_HAND);
+        }
         return 0;
     case WM_LBUTTONUP:
         if (dragging)
@@ -54,17 +69,14 @@ LRESULT Knob::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         else
             setCursor(IDC_HAND);
         return 0;
-    case WM_RBUTTONDOWN:
-        if (dragging) {
-            shownValue = 0.5f;
-            sendToEditor(window, MSG_SET_PARAM, static_cast<LPARAM>(bitsOf(0.5f)));
+    case WM_RBUTTONDOWN: {
+        MessageGestures gestures(window);
+        if (rightPress(gestures))
             ReleaseCapture();
-        } else {
-            if (learning)
-                sendToEditor(window, MSG_LEARN_END);
+        else
             showMenu();
-        }
         return 0;
+    }
     case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
@@ -74,23 +86,17 @@ LRESULT Knob::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     case WM_CAPTURECHANGED:
         if (dragging) {
-            dragging = false;
-            sendToEditor(window, MSG_END_EDIT);
+            MessageGestures gestures(window);
+            dragEnded(gestures);
             setCursor(IDC_ARROW);
         }
         redraw();
         return 0;
-    case WM_COMMAND:
-        if (wParam == commandLearn) {
-            sendToEditor(window, MSG_LEARN_START);
-        } else if (wParam == commandUnlearn) {
-            sendToEditor(window, MSG_UNLEARN);
-        } else if (wParam == commandReset) {
-            sendToEditor(window, MSG_BEGIN_EDIT);
-            sendToEditor(window, MSG_RESET_PARAM);
-            sendToEditor(window, MSG_END_EDIT);
-        }
+    case WM_COMMAND: {
+        MessageGestures gestures(window);
+        chooseKnobItem(static_cast<unsigned>(wParam), gestures);
         return 0;
+    }
     case MSG_PARAM_VALUE:
         shownValue = floatOf(static_cast<std::uint32_t>(wParam));
         redraw();
@@ -111,32 +117,14 @@ LRESULT Knob::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 void Knob::startDrag()
 {
     SetCapture(hwnd);
-    dragging = true;
     RECT r;
     POINT cursor;
     GetWindowRect(hwnd, &r);
     GetCursorPos(&cursor);
     setCursor(IDC_SIZENS);
-    dragBase = shownValue;
-    lastY = cursor.y - r.top;
-    sendToEditor(hwnd, MSG_BEGIN_EDIT);
+    MessageGestures gestures(hwnd);
+    press(cursor.y - r.top, gestures);
     redraw();
-}
-
-void Knob::dragTo(int y, WPARAM keys)
-{
-    if (y == lastY)
-        return;
-    const float range = (keys & (MK_SHIFT | MK_CONTROL)) ? fineDrag : coarseDrag;
-    float v = dragBase + static_cast<float>(lastY - y) / range;
-    if (v < 0.0f)
-        v = 0.0f;
-    if (v > 1.0f)
-        v = 1.0f;
-    shownValue = v;
-    sendToEditor(hwnd, MSG_SET_PARAM, static_cast<LPARAM>(bitsOf(v)));
-    dragBase = v;
-    lastY = y;
 }
 
 void Knob::showMenu()
@@ -144,25 +132,12 @@ void Knob::showMenu()
     EditWin* editor = parentEditor(hwnd);
     if (!editor)
         return;
-    PlugCore::Plug& plug = editor->edit->plug();
-    const int i = index();
-    const bool known = i >= 0 && i < static_cast<int>(plug.paramTable().size());
-    const float defaultValue = known ? plug.paramTable()[i].defaultValue : 0.0f;
-    char shown[64] = {}, unit[64] = {}, item[160];
-    plug.getDisplayText(i, shown, defaultValue);
-    plug.getParameterLabel(i, unit);
-
     HMENU menu = CreatePopupMenu();
-    std::snprintf(item, sizeof item, "&Reset to default (%s %s)", shown, unit);
-    AppendMenuA(menu, MF_STRING, commandReset, item);
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, commandLearn, "MIDI &Learn...");
-    const std::int32_t key = known ? plug.paramTable()[i].midiKey.load(std::memory_order_relaxed) : -1;
-    if (key != -1) {
-        std::snprintf(item, sizeof item, "MIDI &Unlearn (chan:%d, cc:%d)", ((key >> 8) & 0xF) + 1, key & 0xFF);
-        AppendMenuA(menu, MF_STRING, commandUnlearn, item);
-    } else {
-        AppendMenuA(menu, MF_STRING | MF_DISABLED, commandUnlearn, "MIDI &Unlearn");
+    for (const MenuItem& item : knobMenu(*editor->edit, index())) {
+        if (item.separator())
+            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuA(menu, MF_STRING | (item.enabled ? 0 : MF_DISABLED), item.command, item.text.c_str());
     }
     RECT r;
     GetWindowRect(hwnd, &r);

@@ -12,17 +12,7 @@
 
 namespace PlugEdit {
 
-const KnobPlacement knobLayout[3] = {
-    {LimiterParams::threshold, 0, 0, "threshold"},
-    {LimiterParams::makeup, 1, 0, "makeup"},
-    {LimiterParams::release, 2, 0, "release"},
-};
-
 namespace {
-
-const char* const displayStates[2] = {"20dB", "40dB"};
-const char* const displayMenu[2] = {"20dB scale", "40dB scale"};
-const char* const ditherStates[2] = {"16 bit", "24 bit"};
 
 // Enters a new control in the table under its parameter index and shows it the current value. A
 // control whose window could not be made is freed here: no window will delete it.
@@ -50,9 +40,8 @@ void LimiterEdit::createControls(EditWin& window)
 {
     AudioEffect& effect = *getEffect();
     HWND parent = window.hwnd;
-    adopt(window, std::make_unique<OnOff>(80, parent, "display", displayStates, displayMenu), LimiterParams::meterScale,
-          effect);
-    adopt(window, std::make_unique<OnOff>(0, parent, "dither", ditherStates, ditherStates), LimiterParams::dither, effect);
+    for (const SwitchPlacement& s : switchLayout)
+        adopt(window, std::make_unique<OnOff>(s.x, parent, s.name, s.states, s.menuTexts), s.index, effect);
     for (const KnobPlacement& k : knobLayout)
         adopt(window, std::make_unique<Knob>(k.column * 80, k.row * 80 + 15, parent, k.label), k.index, effect);
 }

@@ -3,17 +3,9 @@
 
 #include "pixa/CoverageBuffer.h"
 #include "plugedit/Edit.h"
+#include "plugedit/LimiterLayout.h"
 
 namespace PlugEdit {
-
-struct KnobPlacement {
-    int index;
-    int row, column;
-    const char* label;
-};
-
-// Knob windows sit at x = column * 80, y = row * 80 + 15.
-extern const KnobPlacement knobLayout[3];
 
 class LimiterEdit : public Edit {
 public:

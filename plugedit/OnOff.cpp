@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "plugedit/ControlContext.h"
+#include "plugedit/EditMenus.h"
 #include "plugedit/EditMessages.h"
 
 namespace PlugEdit {
@@ -13,35 +14,52 @@ OnOff::OnOff(int x, HWND parent, const char* name, const char* const states[2], 
 {
 }
 
-void OnOff::sendValue(float v)
-{
-    sendToEditor(hwnd, MSG_BEGIN_EDIT);
-    sendToEditor(hwnd, MSG_SET_PARAM, static_cast<LPARAM>(bitsOf(v)));
-    sendToEditor(hwnd, MSG_END_EDIT);
-}
+namespace {
+
+// A switch edits its value and nothing else.
+class SwitchGestures : public ControlGestures {
+public:
+    explicit SwitchGestures(HWND control) : control(control) {}
+    void beginEdit() override { sendToEditor(control, MSG_BEGIN_EDIT); }
+    void setValue(float value) override { sendToEditor(control, MSG_SET_PARAM, static_cast<LPARAM>(bitsOf(value))); }
+    void endEdit() override { sendToEditor(control, MSG_END_EDIT); }
+    void startLearn() override {}
+    void endLearn() override {}
+    void unlearn() override {}
+    void resetToDefault() override {}
+
+private:
+    HWND control;
+};
+
+}  // namespace
 
 LRESULT OnOff::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_LBUTTONDOWN:
-        sendValue(isOn ? 0.0f : 1.0f);  // the state shown changes when the plug-in answers
+    case WM_LBUTTONDOWN: {
+        SwitchGestures gestures(window);
+        clickSwitch(isOn, gestures);
         SetCursor(LoadCursorA(nullptr, IDC_HAND));
         return 0;
+    }
     case WM_RBUTTONDOWN: {
         RECT r;
         GetWindowRect(window, &r);
         HMENU menu = CreatePopupMenu();
-        AppendMenuA(menu, MF_STRING | (isOn ? 0 : MF_CHECKED), 0, menuTexts[0]);
-        AppendMenuA(menu, MF_STRING | (isOn ? MF_CHECKED : 0), 1, menuTexts[1]);
+        for (const MenuItem& item : switchMenu(menuTexts, isOn))
+            AppendMenuA(menu, MF_STRING | (item.checked ? MF_CHECKED : 0), item.command, item.text.c_str());
         redraw();
         TrackPopupMenuEx(menu, TPM_VERPOSANIMATION, r.left, r.bottom, window, nullptr);
         DestroyMenu(menu);
         return 0;
     }
-    case WM_COMMAND:
+    case WM_COMMAND: {
         isOn = LOWORD(wParam) != 0;
-        sendValue(isOn ? 1.0f : 0.0f);
+        SwitchGestures gestures(window);
+        chooseSwitchItem(LOWORD(wParam), gestures);
         return 0;
+    }
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:

@@ -1,5 +1,5 @@
-// The two-state switch: one line "name: value"; a left click flips the parameter, a right click
-// offers both states with the current one checked.
+// The two-state switch on Windows: one line "name: value"; a left click flips the parameter, a right
+// click offers both states with the current one checked (the rules in EditMenus).
 #pragma once
 
 #include "winwrap/WinControl.h"
@@ -18,9 +18,6 @@ public:
     const char* switchName;
     const char* stateTexts[2];
     const char* menuTexts[2];
-
-private:
-    void sendValue(float v);
 };
 
 }  // namespace PlugEdit
