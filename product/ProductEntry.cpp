@@ -4,6 +4,8 @@
 #include "limiter/Limiter.h"
 #if defined(_WIN32)
 #include "plugedit/LimiterEdit.h"
+#else
+#include "x11edit/VstEditor.h"
 #endif
 
 namespace {
@@ -11,8 +13,7 @@ namespace {
 #if defined(_WIN32)
 AEffEditor* makeLimiterEditor(Limiter& limiter) { return new PlugEdit::LimiterEdit(limiter.editorLayout(), &limiter); }
 #else
-// No editor on this platform yet: the host offers its own generic one.
-constexpr EditorFactory makeLimiterEditor = nullptr;
+AEffEditor* makeLimiterEditor(Limiter& limiter) { return new X11Edit::VstEditor(limiter.editorLayout(), &limiter); }
 #endif
 
 }  // namespace

@@ -18,8 +18,8 @@ check() {  # folders... -- forbidden include prefixes...
     status=1
   fi
 }
-check host plugcore limiter -- plugedit winwrap x11wrap pixa product
+check host plugcore limiter -- plugedit winwrap x11wrap x11edit pixa product
 check host -- plugcore limiter
 check plugcore -- limiter
-check pixa winwrap x11wrap -- plugedit limiter plugcore product
+check pixa winwrap x11wrap -- plugedit x11edit limiter plugcore product
 exit $status

@@ -156,4 +156,18 @@ bool ChildWindow::present(const Pixa::Canvas& canvas, const Area& area)
 
 bool ChildWindow::sync() { return connection && connection->sync(); }
 
+bool ChildWindow::shiftControlAltHeld()
+{
+    if (!isOpen())
+        return false;
+    xcb_query_pointer_reply_t* reply =
+        xcb_query_pointer_reply(connection->get(), xcb_query_pointer(connection->get(), window), nullptr);
+    if (!reply)
+        return false;
+    const unsigned all = XCB_KEY_BUT_MASK_SHIFT | XCB_KEY_BUT_MASK_CONTROL | XCB_KEY_BUT_MASK_MOD_1;
+    const bool held = (reply->mask & all) == all;
+    std::free(reply);
+    return held;
+}
+
 }  // namespace X11Wrap

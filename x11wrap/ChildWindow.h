@@ -46,6 +46,8 @@ public:
     bool present(const Pixa::Canvas& canvas, const Area& area);
     // Waits until the server has carried out everything sent so far (for tests and measurements).
     bool sync();
+    // Shift, Control and Alt (Mod1) all held now, as the server sees the keyboard (one round trip).
+    bool shiftControlAltHeld();
 
 protected:
     virtual void exposed(const Area& area) { (void)area; }

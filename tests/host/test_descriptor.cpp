@@ -27,11 +27,7 @@ TEST(Descriptor, NewLimiterDescribesItself)
     EXPECT_EQ(e.numParams, 5);
     EXPECT_EQ(e.numInputs, 2);
     EXPECT_EQ(e.numOutputs, 2);
-#if defined(_WIN32)
     EXPECT_EQ(e.flags, 0x1031);  // with its editor
-#else
-    EXPECT_EQ(e.flags, 0x1030);  // no editor on this platform yet
-#endif
     EXPECT_EQ(e.ioRatio, 1.0f);
     EXPECT_EQ(e.initialDelay, 0);
     EXPECT_EQ(host->effectText(effGetEffectName), "Tarn");

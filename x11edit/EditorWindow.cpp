@@ -1,0 +1,305 @@
+#include "x11edit/EditorWindow.h"
+
+#include <cstdio>
+
+#include "limiter/MeterBlock.h"
+#include "limiter/ProductFacts.h"
+#include "pixa/TextLayout.h"
+#include "plugedit/EditMessages.h"
+#include "plugedit/KnobPicture.h"
+#include "plugedit/LimiterLayout.h"
+#include "plugedit/MeterPicture.h"
+#include "plugedit/font/BuiltinFont.h"
+#include "x11edit/Artwork.h"
+#include "x11edit/WebLink.h"
+
+namespace X11Edit {
+
+namespace {
+
+using PlugEdit::KnobGeometry;
+using X11Wrap::PointerEvent;
+constexpr std::uint32_t white = 0xFFFFFF;  // COLORREF
+constexpr int switchTop = 5, switchWidth = 80, switchHeight = 12;
+constexpr int cornerMenuOwner = -2;
+
+std::uint32_t u(int v) { return static_cast<std::uint32_t>(v); }
+
+// Composites `source` over `target` with its top-left corner at (x, y), as the Windows blit does.
+void blendAt(Pixa::Canvas& target, const Pixa::Canvas& source, int x, int y)
+{
+    for (std::uint32_t sy = 0; sy < source.getHeight(); ++sy) {
+        const int ty = y + static_cast<int>(sy);
+        if (ty < 0 || ty >= static_cast<int>(target.getHeight()))
+            continue;
+        const Pixa::Color* from = source.row(sy);
+        Pixa::Color* to = target.row(u(ty));
+        for (std::uint32_t sx = 0; sx < source.getWidth(); ++sx) {
+            const int tx = x + static_cast<int>(sx);
+            if (tx >= 0 && tx < static_cast<int>(target.getWidth()) && from[sx])
+                to[tx] = Pixa::blendOver(from[sx], to[tx]);
+        }
+    }
+}
+
+}  // namespace
+
+EditorWindow::EditorWindow(const EditorLayout& layout, PlugEdit::EditorOps& ops, PlugEdit::MeterMailbox& meters)
+    : layout(layout), ops(ops), meters(meters), frame(u(layout.width), u(layout.height)),
+      knobCanvas(KnobGeometry::size, KnobGeometry::size), meterCanvas(u(layout.width), u(layout.height)),
+      scratchCanvas(u(layout.width), u(layout.height))
+{
+    meterCoverage.create(layout.width, layout.height);
+    if (layout.meterBytes > 0)
+        meterCopy.reset(new unsigned char[static_cast<std::size_t>(layout.meterBytes)]());
+    for (int k = 0; k < 3; ++k) {
+        const PlugEdit::KnobPlacement& p = PlugEdit::knobLayout[k];
+        knobs[k].index = p.index;
+        knobs[k].x = p.column * 80;
+        knobs[k].y = p.row * 80 + 15;
+        knobs[k].caption = p.label;
+    }
+    for (int s = 0; s < 2; ++s) {
+        const PlugEdit::SwitchPlacement& p = PlugEdit::switchLayout[s];
+        switches[s].index = p.index;
+        switches[s].x = p.x;
+        switches[s].name = p.name;
+        switches[s].states = p.states;
+        switches[s].menuTexts = p.menuTexts;
+    }
+    refreshValues();
+}
+
+EditorWindow::~EditorWindow()
+{
+    if (dragKnob >= 0) {  // the host closed the editor during a drag: the edit still ends
+        PlugEdit::OpsGestures gestures(ops, knobs[dragKnob].index);
+        knobs[dragKnob].dragEnded(gestures);
+    }
+}
+
+bool EditorWindow::open(std::uint32_t parent)
+{
+    if (!ChildWindow::open(parent, 0, 0, layout.width, layout.height))
+        return false;
+    plainText = shiftControlAltHeld();
+    dirty = needsPresent = true;
+    return true;
+}
+
+bool EditorWindow::refreshValues()
+{
+    bool any = false;
+    for (KnobState& k : knobs) {
+        const float v = ops.parameter(k.index);
+        const bool learning = ops.isLearning(k.index);
+        if (v != k.shownValue || learning != k.learning) {
+            k.shownValue = v;
+            k.learning = learning;
+            any = true;
+        }
+    }
+    for (SwitchState& s : switches) {
+        const bool on = ops.parameter(s.index) > 0.5f;
+        any = any || on != s.isOn;
+        s.isOn = on;
+    }
+    return any;
+}
+
+void EditorWindow::idle()
+{
+    if (!dispatchEvents())
+        return;
+    if (meterCopy && meters.takeMeters(meterCopy.get())) {
+        PlugEdit::drawMeterPicture(*reinterpret_cast<MeterBlock*>(meterCopy.get()), meterCanvas, scratchCanvas,
+                                   meterCoverage);
+        dirty = true;
+    }
+    if (changed.exchange(false, std::memory_order_relaxed) && refreshValues())
+        dirty = true;
+    if (dirty)
+        redraw();
+    if (needsPresent && present(frame))
+        needsPresent = false;
+}
+
+void EditorWindow::redraw()
+{
+    const Pixa::Canvas& background = backgroundCanvas();
+    for (std::uint32_t y = 0; y < frame.getHeight(); ++y) {
+        Pixa::Color* line = frame.row(y);
+        for (std::uint32_t x = 0; x < frame.getWidth(); ++x)
+            line[x] = background.colorAt(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)) | 0xFF000000u;
+    }
+    blendAt(frame, meterCanvas, 0, 0);
+    for (const SwitchState& s : switches)
+        drawSwitch(s);
+    for (const KnobState& k : knobs)
+        drawKnob(k);
+    overlay.draw(frame, painter, u(layout.accentColour));
+    dirty = false;
+    needsPresent = true;
+}
+
+void EditorWindow::drawKnob(const KnobState& knob)
+{
+    PlugEdit::drawKnobPicture(knobCanvas, knob.shownValue, knob.learning, knobStripCanvas());
+    blendAt(frame, knobCanvas, knob.x, knob.y);
+    char shown[64] = {}, unit[64] = {}, value[160];
+    ops.displayText(knob.index, ops.parameter(knob.index), shown, unit);
+    std::snprintf(value, sizeof value, "%s %s", shown, unit);
+    const Pixa::PixelRect band{knob.x, knob.y + KnobGeometry::size - 24, knob.x + KnobGeometry::size,
+                               knob.y + KnobGeometry::size};
+    const bool smooth = !plainText;
+    Pixa::drawTextInRect(painter, frame, knob.caption, band, Pixa::textSingleLine | Pixa::textCenter,
+                         PlugEdit::editorTextStyle(false, u(layout.accentColour), smooth));
+    if (knob.learning) {
+        const int cy = knob.y + static_cast<int>(KnobGeometry::cy);
+        Pixa::drawTextInRect(painter, frame, "learning", {knob.x + 10, cy - 12, knob.x + 70, cy + 12},
+                             Pixa::textSingleLine | Pixa::textVCenter | Pixa::textCenter,
+                             PlugEdit::editorTextStyle(false, white, smooth));
+    }
+    Pixa::drawTextInRect(painter, frame, value, band, Pixa::textSingleLine | Pixa::textBottom | Pixa::textCenter,
+                         PlugEdit::editorTextStyle(knob.dragging, white, smooth));
+}
+
+void EditorWindow::drawSwitch(const SwitchState& s)
+{
+    const Pixa::PixelRect r{s.x, switchTop, s.x + switchWidth, switchTop + switchHeight};
+    const bool smooth = !plainText;
+    const std::uint32_t accent = u(layout.accentColour);
+    if (overlay.shown() == Overlay::menu && overlay.owner() == s.index) {
+        // Its menu is open: the name alone, bold.
+        Pixa::drawTextInRect(painter, frame, s.name, r, Pixa::textSingleLine | Pixa::textBottom | Pixa::textCenter,
+                             PlugEdit::editorTextStyle(true, accent, smooth));
+        return;
+    }
+    char full[96], name[64];
+    std::snprintf(full, sizeof full, "%s: %s", s.name, s.states[s.isOn]);
+    std::snprintf(name, sizeof name, "%s:", s.name);
+    Pixa::PixelRect m = Pixa::measureTextRect(full, r, Pixa::textSingleLine | Pixa::textBottom | Pixa::textCenter,
+                                              PlugEdit::editorTextStyle(false, accent, smooth));
+    const int shift = (r.right - m.right) / 2;
+    m.left += shift;
+    m.right += shift;
+    Pixa::drawTextInRect(painter, frame, name, m, Pixa::textSingleLine | Pixa::textBottom,
+                         PlugEdit::editorTextStyle(false, accent, smooth));
+    Pixa::drawTextInRect(painter, frame, s.states[s.isOn], m, Pixa::textSingleLine | Pixa::textBottom | Pixa::textRight,
+                         PlugEdit::editorTextStyle(false, white, smooth));
+}
+
+void EditorWindow::exposed(const X11Wrap::Area&) { needsPresent = true; }
+
+void EditorWindow::buttonPressed(const PointerEvent& event)
+{
+    const bool left = event.button == PointerEvent::left, right = event.button == PointerEvent::right;
+    if (!left && !right)
+        return;
+    if (overlay.shown() != Overlay::none) {
+        const Overlay::Kind kind = overlay.shown();
+        const int owner = overlay.owner();
+        unsigned command = 0;
+        const bool chosen = overlay.click(event.x, event.y, command);
+        dirty = true;
+        if (!chosen)
+            return;
+        if (kind == Overlay::question) {
+            if (command == Overlay::answerYes)
+                ops.saveDefaults();
+        } else if (owner == cornerMenuOwner) {
+            choose(command);
+        } else {
+            PlugEdit::OpsGestures gestures(ops, owner);
+            bool isKnob = false;
+            for (const KnobState& k : knobs)
+                isKnob = isKnob || k.index == owner;
+            if (isKnob)
+                PlugEdit::chooseKnobItem(command, gestures);
+            else
+                PlugEdit::chooseSwitchItem(command, gestures);
+            changed = true;
+        }
+        return;
+    }
+    if (dragKnob >= 0) {
+        KnobState& k = knobs[dragKnob];
+        PlugEdit::OpsGestures gestures(ops, k.index);
+        if (right && k.rightPress(gestures)) {
+            k.dragEnded(gestures);
+            dragKnob = -1;
+            dirty = true;
+        }
+        return;
+    }
+    for (int i = 0; i < 3; ++i) {
+        KnobState& k = knobs[i];
+        const int dx = event.x - k.x - KnobGeometry::size / 2, dy = event.y - k.y - KnobGeometry::size / 2;
+        if (!PlugEdit::KnobDrag::onDisc(dx, dy))
+            continue;
+        PlugEdit::OpsGestures gestures(ops, k.index);
+        if (left) {
+            k.press(event.y - k.y, gestures);
+            dragKnob = i;
+        } else if (!k.rightPress(gestures)) {
+            overlay.showMenu(PlugEdit::knobMenu(ops, k.index), k.index, k.x, k.y + KnobGeometry::size - 10,
+                             layout.width, layout.height, plainText);
+        }
+        changed = true;
+        dirty = true;
+        return;
+    }
+    for (const SwitchState& s : switches) {
+        if (event.x < s.x || event.x >= s.x + switchWidth || event.y < switchTop || event.y >= switchTop + switchHeight)
+            continue;
+        PlugEdit::OpsGestures gestures(ops, s.index);
+        if (left)
+            PlugEdit::clickSwitch(s.isOn, gestures);
+        else
+            overlay.showMenu(PlugEdit::switchMenu(s.menuTexts, s.isOn), s.index, s.x, switchTop + switchHeight,
+                             layout.width, layout.height, plainText);
+        changed = true;
+        dirty = true;
+        return;
+    }
+    if (left && PlugEdit::inMenuCorner(event.x, event.y, layout.width, layout.height)) {
+        overlay.showMenu(PlugEdit::cornerMenu(), cornerMenuOwner, layout.width, layout.height, layout.width,
+                         layout.height, plainText);
+        dirty = true;
+    }
+}
+
+void EditorWindow::choose(unsigned command)
+{
+    if (command == PlugEdit::commandSaveDefaults)
+        overlay.showQuestion(ops.productName(), PlugEdit::saveDefaultsQuestion, layout.width, layout.height, plainText);
+    else if (command == PlugEdit::commandWebSite)
+        openWebAddress(ProductFacts::webAddress);
+    dirty = true;
+}
+
+void EditorWindow::buttonReleased(const PointerEvent& event)
+{
+    if (event.button != PointerEvent::left || dragKnob < 0)
+        return;
+    KnobState& k = knobs[dragKnob];
+    PlugEdit::OpsGestures gestures(ops, k.index);
+    k.dragEnded(gestures);
+    dragKnob = -1;
+    dirty = true;
+}
+
+void EditorWindow::pointerMoved(const PointerEvent& event)
+{
+    if (dragKnob >= 0) {
+        KnobState& k = knobs[dragKnob];
+        PlugEdit::OpsGestures gestures(ops, k.index);
+        const float before = k.shownValue;
+        k.moveTo(event.y - k.y, event.shift || event.control, gestures);
+        dirty = dirty || k.shownValue != before;
+    } else if (overlay.hover(event.x, event.y)) {
+        dirty = true;
+    }
+}
+
+}  // namespace X11Edit
