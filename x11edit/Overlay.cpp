@@ -34,6 +34,38 @@ void frame(Pixa::Canvas& canvas, const PixelRect& r, Pixa::Color color)
 
 int clampInto(int at, int size, int bound) { return std::max(0, std::min(at, bound - size)); }
 
+// The question's lines broken at spaces where they are wider than the box (a message box wraps too);
+// a continuation keeps the line's leading spaces.
+std::string wrapLines(const std::string& text, int width, const Pixa::TextStyle& style)
+{
+    std::string out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = text.substr(start, end - start);
+        const std::size_t indent = line.find_first_not_of(' ') == std::string::npos ? 0 : line.find_first_not_of(' ');
+        std::string current;
+        std::size_t at = 0;
+        while (at < line.size()) {
+            std::size_t next = line.find(' ', at == 0 ? indent : at + 1);
+            next = next == std::string::npos ? line.size() : next;
+            const std::string word = line.substr(at, next - at);
+            if (!current.empty() && Pixa::textWidth(current + word, style) > width) {
+                out += current + '\n';
+                current = std::string(indent + 2, ' ') + word.substr(word.find_first_not_of(' '));
+            } else {
+                current += word;
+            }
+            at = next;
+        }
+        out += current + '\n';
+        start = end + 1;
+    }
+    return out;
+}
+
 }  // namespace
 
 void Overlay::showMenu(std::vector<PlugEdit::MenuItem> list, int owner, int x, int y, int windowWidth,
@@ -60,10 +92,13 @@ void Overlay::showQuestion(const char* titleText, const char* questionText, int 
                            bool plainText)
 {
     title = titleText;
-    text = questionText;
     plain = plainText;
     ownerIndex = -1;
-    box = {2, windowHeight / 2 - 60, windowWidth - 2, windowHeight / 2 + 60};
+    const Pixa::TextStyle style = PlugEdit::editorTextStyle(false, white, true);
+    text = wrapLines(questionText, windowWidth - 14, style);
+    const int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    const int height = 22 + lines * Pixa::lineMetrics(*style.font, style.size).height + 30;
+    box = {2, (windowHeight - height) / 2, windowWidth - 2, (windowHeight - height) / 2 + height};
     const int buttonsTop = box.bottom - 22;
     okButton = {box.left + 12, buttonsTop, box.left + 68, buttonsTop + 16};
     cancelButton = {box.right - 68, buttonsTop, box.right - 12, buttonsTop + 16};

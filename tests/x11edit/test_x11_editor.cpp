@@ -265,7 +265,7 @@ TEST_F(X11Editor, SaveQuestionWritesTheDefaultsOnlyAfterYes)
     };
     click(150, 250, left);  // the corner: its menu opens above it
     click(150, 236, left);  // "Save defaults..."
-    click(118, 176, left);  // Cancel
+    click(118, 167, left);  // Cancel
     EXPECT_FALSE(exists());
     click(150, 250, left);
     click(150, 236, left);
@@ -273,7 +273,7 @@ TEST_F(X11Editor, SaveQuestionWritesTheDefaultsOnlyAfterYes)
     EXPECT_FALSE(exists());
     click(150, 250, left);
     click(150, 236, left);
-    click(42, 176, left);  // OK
+    click(42, 167, left);  // OK
     EXPECT_TRUE(exists());
     std::remove(file.c_str());
 }
