@@ -16,6 +16,7 @@
 #include "limiter/LimiterParams.h"
 #include "platform/Platform.h"
 #include "plugcore/Plug.h"
+#include "tests/support/EditorReference.h"
 #include "tests/support/TestEffect.h"
 #include "tests/support/WindowPixels.h"
 #include "tests/support/XTestPointer.h"
@@ -324,6 +325,20 @@ TEST_F(X11Editor, EffCloseWithTheEditorOpen)
     host->close();
     host.reset();
     hostWindow->sync();
+}
+
+// The Windows editor's picture of the same state (written under Wine by plugedit_tests), pixel for
+// pixel outside the texts: the same background, knob film strip, arcs, badge and layering.
+TEST_F(X11Editor, SamePixelsAsWindowsOutsideTheTexts)
+{
+    for (const auto& s : EditorReference::settings)
+        host->setParameter(s.index, s.value);
+    editor().startLearn(EditorReference::learningIndex);
+    idle();
+    const std::vector<std::uint32_t> reference = EditorReference::read();
+    ASSERT_EQ(reference.size(), 160u * 260u) << EditorReference::path();
+    const EditorReference::Difference d = EditorReference::compare(windowPixels(), reference);
+    EXPECT_EQ(d.count, 0) << "first at " << d.x << ", " << d.y;
 }
 
 TEST(X11EditorWithoutServer, OpenAnswersZeroAndAudioGoesOn)
