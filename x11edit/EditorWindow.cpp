@@ -90,13 +90,14 @@ bool EditorWindow::open(std::uint32_t parent)
 bool EditorWindow::refreshValues()
 {
     bool any = false;
-    for (KnobState& k : knobs) {
+    for (int i = 0; i < 3; ++i) {
+        KnobState& k = knobs[i];
         const float v = ops.parameter(k.index);
         const bool learning = ops.isLearning(k.index);
         if (v != k.shownValue || learning != k.learning) {
             k.shownValue = v;
             k.learning = learning;
-            any = true;
+            knobChanged(i);
         }
     }
     for (SwitchState& s : switches) {
@@ -114,25 +115,77 @@ void EditorWindow::idle()
     if (meterCopy && meters.takeMeters(meterCopy.get())) {
         PlugEdit::drawMeterPicture(*reinterpret_cast<MeterBlock*>(meterCopy.get()), meterCanvas, scratchCanvas,
                                    meterCoverage);
-        dirty = true;
+        dirtyMeter = true;
     }
     if (changed.exchange(false, std::memory_order_relaxed) && refreshValues())
         dirty = true;
-    if (dirty)
+    if (dirty || ((dirtyKnobs || dirtyMeter) && overlay.shown() != Overlay::none)) {
         redraw();
+    } else {
+        for (int k = 0; k < 3; ++k)
+            if (dirtyKnobs & (1u << k))
+                repaintKnob(k);
+        if (dirtyMeter)
+            repaintMeter();
+    }
+    dirtyKnobs = 0;
+    dirtyMeter = false;
     if (needsPresent && present(frame))
         needsPresent = false;
 }
 
-void EditorWindow::redraw()
+// The meter draws inside x 86..155, y 16..225; the switches' line above it reaches down to row 16.
+void EditorWindow::repaintMeter()
+{
+    const X11Wrap::Area area = X11Wrap::Area{80, switchTop, 80, 226 - switchTop}.clip(layout.width, layout.height);
+    paintGround(area);
+    for (const SwitchState& s : switches)
+        if (s.x + switchWidth > area.x && s.x < area.x + area.width)
+            drawSwitch(s);
+    if (!needsPresent)
+        present(frame, area);
+}
+
+void EditorWindow::paintGround(const X11Wrap::Area& area)
 {
     const Pixa::Canvas& background = backgroundCanvas();
-    for (std::uint32_t y = 0; y < frame.getHeight(); ++y) {
-        Pixa::Color* line = frame.row(y);
-        for (std::uint32_t x = 0; x < frame.getWidth(); ++x)
-            line[x] = background.colorAt(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)) | 0xFF000000u;
+    for (int y = area.y; y < area.y + area.height; ++y) {
+        Pixa::Color* line = frame.row(u(y));
+        const Pixa::Color* meter = meterCanvas.row(u(y));
+        for (int x = area.x; x < area.x + area.width; ++x) {
+            line[x] = background.colorAt(x, y) | 0xFF000000u;
+            if (meter[x])
+                line[x] = Pixa::blendOver(meter[x], line[x]);
+        }
     }
-    blendAt(frame, meterCanvas, 0, 0);
+}
+
+// The top knob's square reaches into the switches' line: a switch it overlaps is drawn again whole, under
+// the knob, as a full redraw layers them.
+void EditorWindow::repaintKnob(int k)
+{
+    X11Wrap::Area area{knobs[k].x, knobs[k].y, KnobGeometry::size, KnobGeometry::size};
+    bool overlapping[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        const X11Wrap::Area line{switches[i].x, switchTop, switchWidth, switchHeight};
+        overlapping[i] = line.x < area.x + area.width && area.x < line.x + line.width &&
+                         line.y < area.y + area.height && area.y < line.y + line.height;
+        if (overlapping[i])
+            area = area.unite(line);
+    }
+    area = area.clip(layout.width, layout.height);
+    paintGround(area);
+    for (int i = 0; i < 2; ++i)
+        if (overlapping[i])
+            drawSwitch(switches[i]);
+    drawKnob(knobs[k]);
+    if (!needsPresent)
+        present(frame, area);
+}
+
+void EditorWindow::redraw()
+{
+    paintGround({0, 0, layout.width, layout.height});
     for (const SwitchState& s : switches)
         drawSwitch(s);
     for (const KnobState& k : knobs)
@@ -227,8 +280,8 @@ void EditorWindow::buttonPressed(const PointerEvent& event)
         PlugEdit::OpsGestures gestures(ops, k.index);
         if (right && k.rightPress(gestures)) {
             k.dragEnded(gestures);
+            knobChanged(dragKnob);
             dragKnob = -1;
-            dirty = true;
         }
         return;
     }
@@ -241,12 +294,13 @@ void EditorWindow::buttonPressed(const PointerEvent& event)
         if (left) {
             k.press(event.y - k.y, gestures);
             dragKnob = i;
+            knobChanged(i);  // its value in bold
         } else if (!k.rightPress(gestures)) {
             overlay.showMenu(PlugEdit::knobMenu(ops, k.index), k.index, k.x, k.y + KnobGeometry::size - 10,
                              layout.width, layout.height, plainText);
+            dirty = true;
         }
         changed = true;
-        dirty = true;
         return;
     }
     for (const SwitchState& s : switches) {
@@ -285,8 +339,8 @@ void EditorWindow::buttonReleased(const PointerEvent& event)
     KnobState& k = knobs[dragKnob];
     PlugEdit::OpsGestures gestures(ops, k.index);
     k.dragEnded(gestures);
+    knobChanged(dragKnob);
     dragKnob = -1;
-    dirty = true;
 }
 
 void EditorWindow::pointerMoved(const PointerEvent& event)
@@ -296,7 +350,8 @@ void EditorWindow::pointerMoved(const PointerEvent& event)
         PlugEdit::OpsGestures gestures(ops, k.index);
         const float before = k.shownValue;
         k.moveTo(event.y - k.y, event.shift || event.control, gestures);
-        dirty = dirty || k.shownValue != before;
+        if (k.shownValue != before)
+            knobChanged(dragKnob);
     } else if (overlay.hover(event.x, event.y)) {
         dirty = true;
     }

@@ -62,6 +62,13 @@ private:
     };
 
     bool refreshValues();
+    // The background and the meter over it, inside the area.
+    void paintGround(const X11Wrap::Area& area);
+    // One knob's square alone, put to the window at once.
+    void repaintKnob(int k);
+    void knobChanged(int k) { dirtyKnobs |= 1u << k; }
+    // The meter's columns and the switch line above them, put to the window at once.
+    void repaintMeter();
     void choose(unsigned command);
     void drawKnob(const KnobState& knob);
     void drawSwitch(const SwitchState& s);
@@ -79,6 +86,8 @@ private:
     int dragKnob = -1;
     bool plainText = false;
     bool dirty = true, needsPresent = true;
+    unsigned dirtyKnobs = 0;
+    bool dirtyMeter = false;  // knobs whose square alone must be drawn again (when nothing else must)
     std::atomic<bool> changed{true};
 };
 

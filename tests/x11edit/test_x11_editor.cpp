@@ -104,6 +104,19 @@ protected:
     std::unique_ptr<HostedEffect> host;
 };
 
+// What the window shows equals the editor's picture drawn again from scratch: the parts repainted alone
+// (a knob's square, the meter's columns) left nothing stale.
+void expectWindowIsWholePicture(X11Edit::VstEditor& editor, const std::vector<std::uint32_t>& shown)
+{
+    editor.openWindow()->redraw();
+    const Pixa::Canvas& picture = editor.openWindow()->picture();
+    int differing = 0;
+    for (std::uint32_t y = 0; y < 260; ++y)
+        for (std::uint32_t x = 0; x < 160; ++x)
+            differing += (shown[y * 160 + x] & 0xFFFFFF) != (picture.row(y)[x] & 0xFFFFFF);
+    EXPECT_EQ(differing, 0);
+}
+
 std::vector<int> opcodes(const std::vector<HostRequest>& requests)
 {
     std::vector<int> seen;
@@ -165,6 +178,7 @@ TEST_F(X11Editor, OnePixelDragsBetweenOneBeginAndOneEnd)
     idle();
     EXPECT_EQ(opcodes(host->takeRequests()),
               (std::vector<int>{audioMasterBeginEdit, audioMasterAutomate, audioMasterAutomate, audioMasterEndEdit}));
+    expectWindowIsWholePicture(editor(), windowPixels());
 }
 
 TEST_F(X11Editor, RightClickDuringADragCentresAndEndsIt)
@@ -300,6 +314,7 @@ TEST_F(X11Editor, MeterShowsLoudAudioAndSilence)
         for (int x = 80; x < 160; ++x)
             back += again[static_cast<std::size_t>(y * 160 + x)] != loud[static_cast<std::size_t>(y * 160 + x)];
     EXPECT_GT(back, 100);
+    expectWindowIsWholePicture(editor(), again);
 }
 
 TEST_F(X11Editor, ReopensWhileTheAudioThreadPublishes)
