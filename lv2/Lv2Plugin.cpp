@@ -33,7 +33,6 @@ constexpr double highestRate = 768000.0;
 constexpr VstInt32 stretchFrames = 4096;
 
 const std::string bindingsKey = std::string(ProductFacts::lv2Uri) + "#bindings";
-const std::string bindingsType = std::string(ProductFacts::lv2Uri) + "#BindingsV1";
 
 // The host callback the effect sees: a VST 2.4 host that offers nothing else (no time, no automation).
 VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
@@ -56,7 +55,6 @@ struct Instance {
     Lv2Midi midi;
     LV2_URID atomChunk = 0;
     LV2_URID bindingsKeyUrid = 0;
-    LV2_URID bindingsTypeUrid = 0;
 
     ~Instance() { delete effect; }
 
@@ -120,7 +118,6 @@ LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*, const LV
         instance->midi.setMidiEventType(map->map(map->handle, LV2_MIDI__MidiEvent));
         instance->atomChunk = map->map(map->handle, LV2_ATOM__Chunk);
         instance->bindingsKeyUrid = map->map(map->handle, bindingsKey.c_str());
-        instance->bindingsTypeUrid = map->map(map->handle, bindingsType.c_str());
     }
     // Rate, buffers and look-ahead now, so the latency is known before the first run.
     instance->effect->setSampleRate(static_cast<float>(rate));
@@ -188,7 +185,8 @@ LV2_State_Status saveState(LV2_Handle handle, LV2_State_Store_Function store, LV
     for (int i = 0; i < LimiterParams::count; ++i)
         keys[i] = params[i].midiKey.load(std::memory_order_relaxed);
     const std::vector<unsigned char> blob = BindingsBlob::write(keys);
-    return store(state, instance.bindingsKeyUrid, blob.data(), blob.size(), instance.bindingsTypeUrid,
+    // A plain chunk of bytes, which every host can keep; the record's own header tells it is ours.
+    return store(state, instance.bindingsKeyUrid, blob.data(), blob.size(), instance.atomChunk,
                  LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
 }
 
@@ -204,7 +202,7 @@ LV2_State_Status restoreState(LV2_Handle handle, LV2_State_Retrieve_Function ret
     if (!data)
         return LV2_STATE_SUCCESS;  // a state saved without bindings: nothing bound to change
     BindingsBlob::Keys keys;
-    if (type != instance.bindingsTypeUrid || !BindingsBlob::read(data, size, keys))
+    if (type != instance.atomChunk || !BindingsBlob::read(data, size, keys))
         return LV2_STATE_ERR_BAD_TYPE;
     PlugCore::ParamTable& params = instance.effect->paramTable();
     for (int i = 0; i < LimiterParams::count; ++i)
