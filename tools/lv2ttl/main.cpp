@@ -86,7 +86,7 @@ std::string description()
     using namespace Lv2Ports;
     std::ostringstream out;
     out << prefixes << "<" << ProductFacts::lv2Uri << ">\n"
-        << "    a lv2:Plugin , lv2:LimiterPlugin ;\n"
+        << "    a lv2:Plugin , lv2:LimiterPlugin , doap:Project ;\n"
         << "    doap:name \"" << ProductFacts::name << "\" ;\n"
         << "    doap:maintainer [\n        foaf:name \"" << ProductFacts::maker << "\" ;\n"
         << "        foaf:homepage <" << ProductFacts::webAddress << "> ;\n    ] ;\n"
