@@ -33,6 +33,29 @@ private:
     LV2_Feature mapFeature;
 };
 
+// A sequence of three-byte MIDI events in the atom layout hosts write.
+struct MidiSequence {
+    alignas(8) unsigned char bytes[1024] = {};
+    MidiSequence(LV2_URID sequenceType, LV2_URID midiType,
+                 const std::vector<std::pair<int64_t, std::vector<int>>>& events)
+    {
+        auto* seq = reinterpret_cast<LV2_Atom_Sequence*>(bytes);
+        seq->atom.type = sequenceType;
+        seq->atom.size = sizeof(LV2_Atom_Sequence_Body);
+        for (const auto& [frame, message] : events) {
+            auto* event = reinterpret_cast<LV2_Atom_Event*>(bytes + sizeof(LV2_Atom) + seq->atom.size);
+            event->time.frames = frame;
+            event->body.type = midiType;
+            event->body.size = static_cast<uint32_t>(message.size());
+            auto* data = reinterpret_cast<unsigned char*>(event + 1);
+            for (std::size_t i = 0; i < message.size(); ++i)
+                data[i] = static_cast<unsigned char>(message[i]);
+            seq->atom.size += static_cast<uint32_t>(sizeof(LV2_Atom_Event) + ((message.size() + 7) & ~7u));
+        }
+    }
+    const LV2_Atom_Sequence* get() const { return reinterpret_cast<const LV2_Atom_Sequence*>(bytes); }
+};
+
 class Lv2Rig {
 public:
     // features: null-terminated list, or null for none.
@@ -52,9 +75,10 @@ public:
                  std::vector<float>& outR, int blockFrames, const LV2_Atom_Sequence* midi = nullptr);
     const LV2_State_Interface* state() const;
     LV2_Handle instance() const { return handle; }
+    const LV2_Descriptor* descriptor() const { return plugin; }
 
 private:
-    const LV2_Descriptor* descriptor;
+    const LV2_Descriptor* plugin;
     LV2_Handle handle = nullptr;
 };
 

@@ -151,28 +151,6 @@ TEST(Lv2Plugin, NonFiniteAndOutOfRangeControlsClamp)
 
 namespace {
 
-// A sequence of three-byte MIDI events in the atom layout hosts write.
-struct MidiSequence {
-    alignas(8) unsigned char bytes[1024] = {};
-    explicit MidiSequence(LV2_URID sequenceType, LV2_URID midiType, std::vector<std::pair<int64_t, std::vector<int>>> events)
-    {
-        auto* seq = reinterpret_cast<LV2_Atom_Sequence*>(bytes);
-        seq->atom.type = sequenceType;
-        seq->atom.size = sizeof(LV2_Atom_Sequence_Body);
-        for (const auto& [frame, message] : events) {
-            auto* event = reinterpret_cast<LV2_Atom_Event*>(bytes + sizeof(LV2_Atom) + seq->atom.size);
-            event->time.frames = frame;
-            event->body.type = midiType;
-            event->body.size = static_cast<uint32_t>(message.size());
-            auto* data = reinterpret_cast<unsigned char*>(event + 1);
-            for (std::size_t i = 0; i < message.size(); ++i)
-                data[i] = static_cast<unsigned char>(message[i]);
-            seq->atom.size += static_cast<uint32_t>(sizeof(LV2_Atom_Event) + ((message.size() + 7) & ~7u));
-        }
-    }
-    const LV2_Atom_Sequence* get() const { return reinterpret_cast<const LV2_Atom_Sequence*>(bytes); }
-};
-
 struct StoredState {
     std::map<uint32_t, std::pair<std::vector<unsigned char>, uint32_t>> values;
 
@@ -243,7 +221,7 @@ TEST(Lv2Plugin, ControllerBindingsLiveInTheStateAndDriveTheLimiter)
 
     // Controller 7 at 0 takes the threshold to -20 dB: the output falls to a tenth of full scale.
     const Signal in;
-    const MidiSequence midi(uris.map(LV2_ATOM__Sequence), uris.map(LV2_MIDI__MidiEvent), {{0, {0xB0, 7, 0}}});
+    const TestSupport::MidiSequence midi(uris.map(LV2_ATOM__Sequence), uris.map(LV2_MIDI__MidiEvent), {{0, {0xB0, 7, 0}}});
     const std::vector<float> out = renderLv2(rig, in, 512, midi.get());
     float peak = 0.0f;
     for (std::size_t i = signalFrames / 2; i < signalFrames; ++i)
