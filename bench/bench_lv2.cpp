@@ -60,9 +60,8 @@ void TarnLv2Run(benchmark::State& state)
         block = (block + 1) % signalBlocks;
     }
     descriptor->cleanup(instance);
-    state.counters["ns/frame"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * blockFrames,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns/frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * blockFrames,
+                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 }  // namespace

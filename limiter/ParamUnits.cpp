@@ -8,11 +8,11 @@ namespace ParamUnits {
 namespace {
 
 constexpr DisplayRange ranges[LimiterParams::count] = {
-    {-20.0, 0.0, false},     // thresh.
-    {10.0, 1000.0, false},   // release
-    {0.0, 100.0, false},     // makeup
-    {20.0, 40.0, true},      // d.scale
-    {16.0, 24.0, true},      // dither
+    {-20.0, 0.0, false},    // thresh.
+    {10.0, 1000.0, false},  // release
+    {0.0, 100.0, false},    // makeup
+    {20.0, 40.0, true},     // d.scale
+    {16.0, 24.0, true},     // dither
 };
 
 }  // namespace

@@ -17,7 +17,8 @@ std::uint32_t get16(const unsigned char* p) { return p[0] | (static_cast<std::ui
 bool validKey(std::int32_t key)
 {
     using namespace PlugCore;
-    return key == -1 || (key == signExtendKey(controllerKey(key & 0x7F)) && controllerRole(key & 0x7F) == ControllerRole::learnable);
+    return key == -1 ||
+           (key == signExtendKey(controllerKey(key & 0x7F)) && controllerRole(key & 0x7F) == ControllerRole::learnable);
 }
 
 }  // namespace

@@ -7,7 +7,8 @@ VstEvents* Lv2Midi::collect(const LV2_Atom_Sequence* sequence, std::int64_t from
     if (!sequence || !midiEventType)
         return nullptr;
     int n = 0;
-    LV2_ATOM_SEQUENCE_FOREACH (sequence, event) {
+    LV2_ATOM_SEQUENCE_FOREACH(sequence, event)
+    {
         const std::int64_t frame = event->time.frames;
         if (frame < from || frame >= to || event->body.type != midiEventType || n == capacity)
             continue;

@@ -82,7 +82,7 @@ struct Instance {
     void writeMeters()
     {
         const MeterBlock& m = meters->meters();
-        const float values[] = {m.outPeak[0], m.outPeak[1], m.outPower[0], m.outPower[1],
+        const float values[] = {m.outPeak[0], m.outPeak[1],  m.outPower[0], m.outPower[1],
                                 m.minGain,    m.peakHold[0], m.peakHold[1]};
         static_assert(sizeof values / sizeof *values == Lv2Ports::count - Lv2Ports::firstMeter, "one port each");
         for (unsigned i = 0; i < Lv2Ports::count - Lv2Ports::firstMeter; ++i)
@@ -190,8 +190,8 @@ LV2_State_Status saveState(LV2_Handle handle, LV2_State_Store_Function store, LV
                  LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
 }
 
-LV2_State_Status restoreState(LV2_Handle handle, LV2_State_Retrieve_Function retrieve, LV2_State_Handle state,
-                              uint32_t, const LV2_Feature* const*)
+LV2_State_Status restoreState(LV2_Handle handle, LV2_State_Retrieve_Function retrieve, LV2_State_Handle state, uint32_t,
+                              const LV2_Feature* const*)
 {
     auto& instance = *static_cast<Instance*>(handle);
     if (!instance.bindingsKeyUrid)
@@ -216,8 +216,8 @@ const void* extensionData(const char* uri)
     return std::strcmp(uri, LV2_STATE__interface) == 0 ? &state : nullptr;
 }
 
-const LV2_Descriptor descriptor = {ProductFacts::lv2Uri, instantiate, connectPort, activate, run,
-                                   nullptr,               cleanup,     extensionData};
+const LV2_Descriptor descriptor = {ProductFacts::lv2Uri, instantiate, connectPort, activate, run, nullptr, cleanup,
+                                   extensionData};
 
 }  // namespace
 

@@ -24,13 +24,13 @@ struct PortName {
 
 // The parameters' symbols, as LV2 hosts and their command lines name them.
 constexpr PortName controls[LimiterParams::count] = {
-    {"thresh", "Threshold"}, {"release", "Release"}, {"makeup", "Makeup"},
+    {"thresh", "Threshold"},  {"release", "Release"}, {"makeup", "Makeup"},
     {"scale", "Meter range"}, {"dither", "Dither"},
 };
 
 // What the meter ports carry: the last MeterBlock published (linear levels and gain, 0..1).
 constexpr PortName meterPorts[count - firstMeter] = {
-    {"peak_l", "Output peak left"},   {"peak_r", "Output peak right"}, {"power_l", "Output power left"},
+    {"peak_l", "Output peak left"},    {"peak_r", "Output peak right"}, {"power_l", "Output power left"},
     {"power_r", "Output power right"}, {"min_gain", "Smallest gain"},   {"hold_l", "Peak hold left"},
     {"hold_r", "Peak hold right"},
 };

@@ -15,8 +15,8 @@ namespace TestSupport {
 const LV2_Descriptor* tarnLv2Descriptor()
 {
     static const LV2_Descriptor* descriptor = [] {
-        const std::string path = VstHost::programFolder() + "../" + ProductFacts::lv2Bundle + "/" +
-                                 ProductFacts::lv2Binary + ".so";
+        const std::string path =
+            VstHost::programFolder() + "../" + ProductFacts::lv2Bundle + "/" + ProductFacts::lv2Binary + ".so";
         void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!library)
             return static_cast<const LV2_Descriptor*>(nullptr);
@@ -35,7 +35,10 @@ LV2_URID UridMap::map(const char* uri)
     return at->second;
 }
 
-LV2_URID UridMap::mapThunk(LV2_URID_Map_Handle handle, const char* uri) { return static_cast<UridMap*>(handle)->map(uri); }
+LV2_URID UridMap::mapThunk(LV2_URID_Map_Handle handle, const char* uri)
+{
+    return static_cast<UridMap*>(handle)->map(uri);
+}
 
 Lv2Rig::Lv2Rig(double rate, const LV2_Feature* const* features) : plugin(tarnLv2Descriptor())
 {

@@ -133,9 +133,9 @@ TEST(Lv2Plugin, NonFiniteAndOutOfRangeControlsClamp)
         int index;
         float odd, clamped;
     };
-    const Case cases[] = {{LimiterParams::threshold, -inf, -20.0f}, {LimiterParams::threshold, 50.0f, 0.0f},
+    const Case cases[] = {{LimiterParams::threshold, -inf, -20.0f},        {LimiterParams::threshold, 50.0f, 0.0f},
                           {LimiterParams::threshold, std::nanf(""), 0.0f}, {LimiterParams::release, inf, 1000.0f},
-                          {LimiterParams::release, -5.0f, 10.0f},         {LimiterParams::makeup, inf, 100.0f}};
+                          {LimiterParams::release, -5.0f, 10.0f},          {LimiterParams::makeup, inf, 100.0f}};
     const Signal in;
     for (const Case& c : cases) {
         Lv2Rig odd(44100.0), clamped(44100.0);
@@ -221,7 +221,8 @@ TEST(Lv2Plugin, ControllerBindingsLiveInTheStateAndDriveTheLimiter)
 
     // Controller 7 at 0 takes the threshold to -20 dB: the output falls to a tenth of full scale.
     const Signal in;
-    const TestSupport::MidiSequence midi(uris.map(LV2_ATOM__Sequence), uris.map(LV2_MIDI__MidiEvent), {{0, {0xB0, 7, 0}}});
+    const TestSupport::MidiSequence midi(uris.map(LV2_ATOM__Sequence), uris.map(LV2_MIDI__MidiEvent),
+                                         {{0, {0xB0, 7, 0}}});
     const std::vector<float> out = renderLv2(rig, in, 512, midi.get());
     float peak = 0.0f;
     for (std::size_t i = signalFrames / 2; i < signalFrames; ++i)

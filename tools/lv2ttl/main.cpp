@@ -19,18 +19,17 @@ std::string number(double v)
     return text;
 }
 
-const char* const prefixes =
-    "@prefix atom:  <http://lv2plug.in/ns/ext/atom#> .\n"
-    "@prefix doap:  <http://usefulinc.com/ns/doap#> .\n"
-    "@prefix foaf:  <http://xmlns.com/foaf/0.1/> .\n"
-    "@prefix lv2:   <http://lv2plug.in/ns/lv2core#> .\n"
-    "@prefix midi:  <http://lv2plug.in/ns/ext/midi#> .\n"
-    "@prefix pprop: <http://lv2plug.in/ns/ext/port-props#> .\n"
-    "@prefix rdf:   <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
-    "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n"
-    "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
-    "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
-    "@prefix urid:  <http://lv2plug.in/ns/ext/urid#> .\n\n";
+const char* const prefixes = "@prefix atom:  <http://lv2plug.in/ns/ext/atom#> .\n"
+                             "@prefix doap:  <http://usefulinc.com/ns/doap#> .\n"
+                             "@prefix foaf:  <http://xmlns.com/foaf/0.1/> .\n"
+                             "@prefix lv2:   <http://lv2plug.in/ns/lv2core#> .\n"
+                             "@prefix midi:  <http://lv2plug.in/ns/ext/midi#> .\n"
+                             "@prefix pprop: <http://lv2plug.in/ns/ext/port-props#> .\n"
+                             "@prefix rdf:   <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
+                             "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n"
+                             "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
+                             "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
+                             "@prefix urid:  <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
 void audioPort(std::ostream& out, unsigned index, bool input, const char* symbol, const char* name)
 {
@@ -73,8 +72,8 @@ void controlPort(std::ostream& out, int param)
     if (range.twoChoices) {
         const char* label = param == LimiterParams::meterScale ? " dB" : " bits";
         out << "        lv2:portProperty lv2:enumeration , lv2:integer ;\n"
-            << "        lv2:scalePoint [ rdfs:label \"" << static_cast<int>(range.lowest) << label
-            << "\" ; rdf:value " << number(range.lowest) << " ] ,\n"
+            << "        lv2:scalePoint [ rdfs:label \"" << static_cast<int>(range.lowest) << label << "\" ; rdf:value "
+            << number(range.lowest) << " ] ,\n"
             << "            [ rdfs:label \"" << static_cast<int>(range.highest) << label << "\" ; rdf:value "
             << number(range.highest) << " ] ;\n";
     }
