@@ -1,12 +1,12 @@
 #include "limiter/Limiter.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
 
 #include "limiter/LimiterParams.h"
+#include "limiter/ParamUnits.h"
 #include "limiter/ProductFacts.h"
 
 Limiter::Limiter(audioMasterCallback audioMaster, EditorFactory makeEditor) : Plug(audioMaster, LimiterParams::count)
@@ -49,29 +49,27 @@ bool Limiter::offerMeters(const MeterBlock& block) { return mailbox->publishMete
 
 void Limiter::getDisplayText(VstInt32 index, char* text, float value)
 {
-    const double v = value;
-    char shown[32] = {};
+    const double shown = ParamUnits::displayValue(index, value);
+    char formatted[32] = {};
     switch (index) {
     case LimiterParams::threshold:
-        std::snprintf(shown, sizeof shown, "%.1f", 20.0 * (v - 1.0));
-        break;
     case LimiterParams::release:
-        std::snprintf(shown, sizeof shown, "%.1f", std::pow(10.0, 2.0 * v - 2.0) * 1000.0);
+        std::snprintf(formatted, sizeof formatted, "%.1f", shown);
         break;
     case LimiterParams::makeup:
-        std::snprintf(shown, sizeof shown, "%d", static_cast<int>(v * 100.0));
+        std::snprintf(formatted, sizeof formatted, "%d", static_cast<int>(shown));
         break;
     case LimiterParams::meterScale:
-        std::snprintf(shown, sizeof shown, "%s", 0.5 < v ? "40dB" : "20dB");
+        std::snprintf(formatted, sizeof formatted, "%ddB", static_cast<int>(shown));
         break;
     case LimiterParams::dither:
-        std::snprintf(shown, sizeof shown, "%s", 0.5 < v ? "24" : "16");
+        std::snprintf(formatted, sizeof formatted, "%d", static_cast<int>(shown));
         break;
     default:
         text[kVstMaxParamStrLen - 1] = 0;
         return;
     }
-    std::memcpy(text, shown, std::min<std::size_t>(std::strlen(shown) + 1, kVstMaxParamStrLen));
+    std::memcpy(text, formatted, std::min<std::size_t>(std::strlen(formatted) + 1, kVstMaxParamStrLen));
     text[kVstMaxParamStrLen - 1] = 0;
 }
 

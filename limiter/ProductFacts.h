@@ -15,5 +15,9 @@ constexpr std::int32_t version = 1;             // the descriptor's version
 constexpr const char* versionText = "1.0.0.0";  // the resource script's file and product versions
 // The plug-in's identity in an LV2 host (a web address the maker owns, as LV2 asks).
 constexpr const char* lv2Uri = "https://www.quellbrook.com/plugins/tarn";
+// The LV2 bundle's folder, its description file and its binary (without the platform's suffix).
+constexpr const char* lv2Bundle = "Tarn.lv2";
+constexpr const char* lv2Description = "tarn.ttl";
+constexpr const char* lv2Binary = "tarn";
 
 }  // namespace ProductFacts

@@ -79,3 +79,33 @@ TEST(Realtime, ProcessingAllocatesNothingAndTakesNoLock)
     EXPECT_EQ(locks.load(), 0);
     EXPECT_NE(static_cast<PlugCore::Plug*>(effect)->paramTable()[2].midiKey, -1);  // the learn happened in there
 }
+
+#if !defined(_WIN32)
+#include <lv2/midi/midi.h>
+
+#include "tests/lv2/Lv2Rig.h"
+
+TEST(Realtime, Lv2RunAllocatesNothingAndTakesNoLock)
+{
+    UridMap uris;
+    const LV2_Feature* features[] = {uris.feature(), nullptr};
+    Lv2Rig rig(44100.0, features);
+    ASSERT_TRUE(rig.ok());
+    // Longer than the effect's buffers, so run cuts it into stretches; MIDI in two of them.
+    const int frames = 2 * 4096 + 5;
+    std::vector<float> in(frames, 0.9f), outL, outR;
+    const MidiSequence midi(uris.map(LV2_ATOM__Sequence), uris.map(LV2_MIDI__MidiEvent),
+                            {{0, {0xB0, 7, 100}}, {5000, {0xB0, 120, 0}}, {8000, {0x90, 60, 100}}});
+    rig.process(in, in, outL, outR, frames, midi.get());  // the outputs sized outside the audit
+    allocations = 0;
+    locks = 0;
+    for (int round = 0; round < 20; ++round) {
+        rig.controls[round % LimiterParams::count] = 0.5f * round;  // clamped where out of range
+        auditing = true;
+        rig.descriptor()->run(rig.instance(), frames);
+        auditing = false;
+    }
+    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_EQ(locks.load(), 0);
+}
+#endif
