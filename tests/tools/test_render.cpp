@@ -24,6 +24,10 @@ TEST(RenderSettings, NamesAndDisplayValues)
     ASSERT_TRUE(parseSetting("thresh=-6dB", s));
     ASSERT_TRUE(applySetting(*host, s, error)) << error;
     EXPECT_EQ(host->parameterText(effGetParamDisplay, 0), "-6.0");
+    // The display rounds to tenths: -10 dB is the middle of the values that read "-10.0", not its edge.
+    ASSERT_TRUE(parseSetting("thresh=-10dB", s));
+    ASSERT_TRUE(applySetting(*host, s, error)) << error;
+    EXPECT_NEAR(host->getParameter(0), 0.5f, 1e-5f);
     ASSERT_TRUE(parseSetting("d.scale=40dB", s));
     ASSERT_TRUE(applySetting(*host, s, error)) << error;
     EXPECT_EQ(host->parameterText(effGetParamDisplay, 3), "40dB");

@@ -88,7 +88,6 @@ bool applySetting(VstHost::HostedEffect& host, const ParameterSetting& setting, 
         error = "cannot read '" + setting.value + "' as a value of '" + setting.name + "'";
         return false;
     }
-    double low = 0.0, high = 1.0;
     const double atLow = displayNumber(displayAt(host, index, 0.0f));
     const double atHigh = displayNumber(displayAt(host, index, 1.0f));
     if (std::isnan(atLow) || std::isnan(atHigh) || target < std::min(atLow, atHigh) || target > std::max(atLow, atHigh)) {
@@ -96,15 +95,21 @@ bool applySetting(VstHost::HostedEffect& host, const ParameterSetting& setting, 
         return false;
     }
     const bool rising = atHigh >= atLow;
-    for (int i = 0; i < 40; ++i) {
-        const double mid = 0.5 * (low + high);
-        const double shown = displayNumber(displayAt(host, index, static_cast<float>(mid)));
-        if ((shown < target) == rising)
-            low = mid;
-        else
-            high = mid;
-    }
-    host.setParameter(index, static_cast<float>(0.5 * (low + high)));
+    // Where the display first reaches the target (or, strictly, passes it), by bisection.
+    auto edge = [&](bool strictly) {
+        double low = 0.0, high = 1.0;
+        for (int i = 0; i < 40; ++i) {
+            const double mid = 0.5 * (low + high);
+            const double shown = displayNumber(displayAt(host, index, static_cast<float>(mid)));
+            const bool before = rising ? (strictly ? shown <= target : shown < target)
+                                       : (strictly ? shown >= target : shown > target);
+            (before ? low : high) = mid;
+        }
+        return 0.5 * (low + high);
+    };
+    // The display rounds, so the values that show the target form a band: its middle is the value
+    // meant (-10 dB is -10.00, not the -10.05 at the band's edge that also reads "-10.0").
+    host.setParameter(index, static_cast<float>(0.5 * (edge(false) + edge(true))));
     return true;
 }
 
