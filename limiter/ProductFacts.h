@@ -19,5 +19,8 @@ constexpr const char* lv2Uri = "https://www.quellbrook.com/plugins/tarn";
 constexpr const char* lv2Bundle = "Tarn.lv2";
 constexpr const char* lv2Description = "tarn.ttl";
 constexpr const char* lv2Binary = "tarn";
+// The editor as the plug-in's LV2 user interface, in a binary of its own in the same bundle.
+constexpr const char* lv2UiUri = "https://www.quellbrook.com/plugins/tarn#ui";
+constexpr const char* lv2UiBinary = "tarn_ui";
 
 }  // namespace ProductFacts

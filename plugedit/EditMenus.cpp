@@ -19,9 +19,10 @@ std::vector<MenuItem> knobMenu(EditorOps& ops, int index)
     std::snprintf(item, sizeof item, "&Reset to default (%s %s)", shown, unit);
     menu.push_back({commandReset, item});
     menu.push_back({});
-    menu.push_back({commandLearn, "MIDI &Learn..."});
+    const bool reaches = ops.reachesPlugin();
+    menu.push_back({commandLearn, "MIDI &Learn...", reaches});
     const std::int32_t key = known ? ops.midiKey(index) : -1;
-    if (key != -1) {
+    if (key != -1 && reaches) {
         std::snprintf(item, sizeof item, "MIDI &Unlearn (chan:%d, cc:%d)", ((key >> 8) & 0xF) + 1, key & 0xFF);
         menu.push_back({commandUnlearn, item});
     } else {
@@ -63,9 +64,9 @@ void chooseSwitchItem(unsigned command, ControlGestures& gestures) { sendSwitch(
 
 bool inMenuCorner(int x, int y, int width, int height) { return x > width - 90 && y > height - 30; }
 
-std::vector<MenuItem> cornerMenu()
+std::vector<MenuItem> cornerMenu(bool canSaveDefaults)
 {
-    return {{commandSaveDefaults, "&Save defaults..."},
+    return {{commandSaveDefaults, "&Save defaults...", canSaveDefaults},
             {commandWebSite, std::string("Visit ") + ProductFacts::webAddressShown}};
 }
 

@@ -18,7 +18,8 @@ struct MenuItem {
     bool separator() const { return text.empty(); }
 };
 
-// A knob's right-click menu: reset (with the default's text), learn, unlearn (disabled when unbound).
+// A knob's right-click menu: reset (with the default's text), learn, unlearn (disabled when unbound);
+// learn and unlearn disabled where the editor cannot reach the plug-in.
 std::vector<MenuItem> knobMenu(EditorOps& ops, int index);
 void chooseKnobItem(unsigned command, ControlGestures& gestures);
 
@@ -28,9 +29,10 @@ std::vector<MenuItem> switchMenu(const char* const texts[2], bool isOn);
 void clickSwitch(bool isOn, ControlGestures& gestures);
 void chooseSwitchItem(unsigned command, ControlGestures& gestures);
 
-// The corner of the editor that opens its own menu, and that menu: save defaults, visit the web site.
+// The corner of the editor that opens its own menu, and that menu: save defaults (disabled when the
+// editor cannot reach the plug-in), visit the web site.
 bool inMenuCorner(int x, int y, int width, int height);
-std::vector<MenuItem> cornerMenu();
+std::vector<MenuItem> cornerMenu(bool canSaveDefaults = true);
 extern const char* const saveDefaultsQuestion;
 
 }  // namespace PlugEdit

@@ -31,6 +31,9 @@ public:
 
     virtual const char* productName() = 0;
     virtual void saveDefaults() = 0;
+    // False where learn, unlearn and the defaults file cannot reach the plug-in (an editor that speaks
+    // to it only through ports): their menu items are shown disabled.
+    virtual bool reachesPlugin() { return true; }
 };
 
 }  // namespace PlugEdit

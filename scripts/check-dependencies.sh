@@ -18,9 +18,11 @@ check() {  # folders... -- forbidden include prefixes...
     status=1
   fi
 }
-check host plugcore limiter -- plugedit winwrap x11wrap x11edit pixa product lv2
-# The LV2 plug-in binary is the effect alone; its editor will be a binary of its own.
-check lv2 -- plugedit winwrap x11wrap x11edit pixa product
+check host plugcore limiter -- plugedit winwrap x11wrap x11edit pixa product lv2 lv2ui
+# The LV2 plug-in binary is the effect alone; its editor is a binary of its own (lv2ui/), which may
+# use the effect side, the editor side and the plug-in's port list, but not the Windows layers.
+check lv2ui -- winwrap product
+check lv2 -- plugedit winwrap x11wrap x11edit pixa product lv2ui
 check host -- plugcore limiter
 check plugcore -- limiter
 check pixa winwrap x11wrap -- plugedit x11edit limiter plugcore product

@@ -317,7 +317,7 @@ void EditorWindow::buttonPressed(const PointerEvent& event)
         return;
     }
     if (left && PlugEdit::inMenuCorner(event.x, event.y, layout.width, layout.height)) {
-        overlay.showMenu(PlugEdit::cornerMenu(), cornerMenuOwner, layout.width, layout.height, layout.width,
+        overlay.showMenu(PlugEdit::cornerMenu(ops.reachesPlugin()), cornerMenuOwner, layout.width, layout.height, layout.width,
                          layout.height, plainText);
         dirty = true;
     }

@@ -28,6 +28,7 @@ const char* const prefixes = "@prefix atom:  <http://lv2plug.in/ns/ext/atom#> .\
                              "@prefix rdf:   <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
                              "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n"
                              "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
+                             "@prefix ui:    <http://lv2plug.in/ns/extensions/ui#> .\n"
                              "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
                              "@prefix urid:  <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
@@ -92,7 +93,7 @@ std::string description()
         << "    lv2:minorVersion 0 ;\n    lv2:microVersion 0 ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable , urid:map ;\n"
         << "    lv2:extensionData state:interface ;\n"
-        << "    # The editor will be named here as the plug-in's ui:X11UI.\n"
+        << "    ui:ui <" << ProductFacts::lv2UiUri << "> ;\n"
         << "    lv2:port\n";
     audioPort(out, inLeft, true, "in_l", "Input left");
     out << " ,\n";
@@ -124,6 +125,18 @@ std::string description()
             << "        lv2:name \"" << meterPorts[m].name << "\" ;\n"
             << "        lv2:minimum 0.0 ;\n        lv2:maximum 1.0 ;\n    ]";
     }
+    out << " .\n\n";
+    // The editor: a child of the host's window, driven by its idle calls; the meter ports' values are
+    // sent to it as they change.
+    out << "<" << ProductFacts::lv2UiUri << ">\n    a ui:X11UI ;\n"
+        << "    lv2:requiredFeature ui:parent , ui:idleInterface ;\n"
+        << "    lv2:optionalFeature ui:touch ;\n"
+        << "    lv2:extensionData ui:idleInterface ;\n"
+        << "    ui:portNotification";
+    for (unsigned m = 0; m < count - firstMeter; ++m)
+        out << (m ? " ,\n       " : "") << " [\n        ui:plugin <" << ProductFacts::lv2Uri << "> ;\n"
+            << "        lv2:symbol \"" << meterPorts[m].symbol << "\" ;\n"
+            << "        ui:protocol ui:floatProtocol ;\n    ]";
     out << " .\n";
     return out.str();
 }
@@ -132,9 +145,13 @@ std::string manifest()
 {
     std::ostringstream out;
     out << "@prefix lv2:  <http://lv2plug.in/ns/lv2core#> .\n"
-        << "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n\n"
+        << "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+        << "@prefix ui:   <http://lv2plug.in/ns/extensions/ui#> .\n\n"
         << "<" << ProductFacts::lv2Uri << ">\n    a lv2:Plugin ;\n"
         << "    lv2:binary <" << ProductFacts::lv2Binary << ".so> ;\n"
+        << "    rdfs:seeAlso <" << ProductFacts::lv2Description << "> .\n\n"
+        << "<" << ProductFacts::lv2UiUri << ">\n    a ui:X11UI ;\n"
+        << "    ui:binary <" << ProductFacts::lv2UiBinary << ".so> ;\n"
         << "    rdfs:seeAlso <" << ProductFacts::lv2Description << "> .\n";
     return out.str();
 }
