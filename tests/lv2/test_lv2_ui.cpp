@@ -1,0 +1,210 @@
+// The bundle's user interface loaded as an LV2 host loads it (dlopen, ui:parent, the idle interface),
+// in our host window under Xvfb: the control and meter ports' values change what it shows, a real drag
+// on a knob writes the control port in display units, bracketed by ui:touch.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <lv2/ui/ui.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "limiter/ProductFacts.h"
+#include "lv2/Lv2Ports.h"
+#include "tests/support/WindowPixels.h"
+#include "tests/support/XTestPointer.h"
+#include "tests/support/XvfbServer.h"
+#include "tools/vsthost/HostWindowX11.h"
+#include "tools/vsthost/PluginLibrary.h"
+#include "x11wrap/Connection.h"
+
+namespace {
+
+constexpr int width = 160, height = 260;
+constexpr int thresholdX = 40, thresholdY = 55;  // the threshold knob's centre
+constexpr int left = 1;
+
+const LV2UI_Descriptor* uiDescriptor()
+{
+    static const LV2UI_Descriptor* descriptor = [] {
+        const std::string path =
+            VstHost::programFolder() + "../" + ProductFacts::lv2Bundle + "/" + ProductFacts::lv2UiBinary + ".so";
+        void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!library)
+            return static_cast<const LV2UI_Descriptor*>(nullptr);
+        auto entry = reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(library, "lv2ui_descriptor"));
+        return entry ? entry(0) : nullptr;
+    }();
+    return descriptor;
+}
+
+struct PortWrite {
+    std::uint32_t port, size, format;
+    float value;
+};
+
+class Lv2Ui : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_NE(TestSupport::sharedXvfb(error), nullptr) << error;
+        ASSERT_TRUE(pointer.connect(error)) << error;
+        descriptor = uiDescriptor();
+        ASSERT_NE(descriptor, nullptr) << dlerror();
+        ASSERT_STREQ(descriptor->URI, ProductFacts::lv2UiUri);
+        hostWindow = VstHost::X11HostWindow::create(width, height);
+        ASSERT_NE(hostWindow, nullptr);
+        const auto* idling = static_cast<const LV2UI_Idle_Interface*>(descriptor->extension_data(LV2_UI__idleInterface));
+        ASSERT_NE(idling, nullptr);
+        idleCall = idling->idle;
+    }
+    void TearDown() override
+    {
+        if (handle)
+            descriptor->cleanup(handle);
+    }
+
+    void instantiate()
+    {
+        parentFeature = {LV2_UI__parent, hostWindow->editorParent()};
+        touchFeature = {LV2_UI__touch, &touch};
+        const LV2_Feature* features[] = {&parentFeature, &touchFeature, nullptr};
+        handle = descriptor->instantiate(descriptor, ProductFacts::lv2Uri, "", writePort, this, &widget, features);
+        ASSERT_NE(handle, nullptr);
+    }
+    void portEvent(unsigned port, float value) { descriptor->port_event(handle, port, sizeof value, 0, &value); }
+    int idle()
+    {
+        pointer.sync();
+        int result = 0;
+        for (int i = 0; i < 5; ++i) {
+            hostWindow->pumpEvents();
+            result = idleCall(handle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return result;
+    }
+    std::vector<std::uint32_t> pixels()
+    {
+        auto connection = X11Wrap::Connection::open();
+        return TestSupport::readWindowPixels(*connection, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(widget)),
+                                             width, height);
+    }
+
+    static void writePort(LV2UI_Controller controller, std::uint32_t port, std::uint32_t size, std::uint32_t format,
+                          const void* buffer)
+    {
+        PortWrite w{port, size, format, 0.0f};
+        if (size == sizeof(float))
+            std::memcpy(&w.value, buffer, sizeof w.value);
+        static_cast<Lv2Ui*>(controller)->writes.push_back(w);
+    }
+    static void touched(LV2UI_Feature_Handle self, std::uint32_t port, bool grabbed)
+    {
+        static_cast<Lv2Ui*>(self)->touches.push_back({port, grabbed});
+    }
+
+    TestSupport::XTestPointer pointer;
+    std::unique_ptr<VstHost::X11HostWindow> hostWindow;
+    const LV2UI_Descriptor* descriptor = nullptr;
+    int (*idleCall)(LV2UI_Handle) = nullptr;
+    LV2UI_Touch touch{this, touched};
+    LV2_Feature parentFeature{}, touchFeature{};
+    LV2UI_Handle handle = nullptr;
+    LV2UI_Widget widget = nullptr;
+    std::vector<PortWrite> writes;
+    std::vector<std::pair<std::uint32_t, bool>> touches;
+};
+
+int differing(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b)
+{
+    int n = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        n += (a[i] & 0xFFFFFF) != (b[i] & 0xFFFFFF);
+    return n;
+}
+
+TEST_F(Lv2Ui, RefusesWithoutTheHostsWindowOrForAnotherPlugin)
+{
+    const LV2_Feature* none[] = {nullptr};
+    EXPECT_EQ(descriptor->instantiate(descriptor, ProductFacts::lv2Uri, "", writePort, this, &widget, none), nullptr);
+    LV2_Feature parent{LV2_UI__parent, hostWindow->editorParent()};
+    const LV2_Feature* features[] = {&parent, nullptr};
+    EXPECT_EQ(descriptor->instantiate(descriptor, "urn:another", "", writePort, this, &widget, features), nullptr);
+    EXPECT_EQ(descriptor->extension_data("urn:nothing"), nullptr);
+}
+
+TEST_F(Lv2Ui, ChildOfTheHostWindowShowingThePortsValues)
+{
+    instantiate();
+    xcb_connection_t* c = hostWindow->connection();
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, hostWindow->window()), nullptr);
+    ASSERT_NE(tree, nullptr);
+    ASSERT_EQ(xcb_query_tree_children_length(tree), 1);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(widget), xcb_query_tree_children(tree)[0]);
+    std::free(tree);
+    EXPECT_EQ(idle(), 0);
+    const auto first = pixels();
+
+    portEvent(Lv2Ports::firstControl + LimiterParams::threshold, -12.0f);
+    EXPECT_EQ(idle(), 0);
+    const auto lowered = pixels();
+    EXPECT_GT(differing(first, lowered), 50) << "the threshold knob and its text";
+
+    // One cycle's meter values, then the scale: the meter's columns change each time.
+    const float levels[] = {0.9f, 0.8f, 0.5f, 0.4f, 0.5f, 0.95f, 0.85f};
+    for (unsigned m = 0; m < Lv2Ports::count - Lv2Ports::firstMeter; ++m)
+        portEvent(Lv2Ports::firstMeter + m, levels[m]);
+    idle();
+    const auto metered = pixels();
+    EXPECT_GT(differing(lowered, metered), 200) << "the meter's columns";
+    portEvent(Lv2Ports::firstControl + LimiterParams::meterScale, 40.0f);
+    portEvent(Lv2Ports::firstMeter, 0.9f);
+    idle();
+    EXPECT_GT(differing(metered, pixels()), 50) << "the meter's range";
+    EXPECT_TRUE(writes.empty()) << "values reported by the host are not written back";
+}
+
+TEST_F(Lv2Ui, DragOnAKnobWritesItsPortInDisplayUnits)
+{
+    instantiate();
+    idle();
+    pointer.moveTo(hostWindow->window(), thresholdX, thresholdY);
+    pointer.press(left);
+    idle();
+    for (int dy = 10; dy <= 60; dy += 10) {
+        pointer.moveTo(hostWindow->window(), thresholdX, thresholdY + dy);
+        idle();
+    }
+    pointer.release(left);
+    idle();
+
+    ASSERT_FALSE(writes.empty());
+    for (const PortWrite& w : writes) {
+        EXPECT_EQ(w.port, Lv2Ports::firstControl + LimiterParams::threshold);
+        EXPECT_EQ(w.size, sizeof(float));
+        EXPECT_EQ(w.format, 0u);
+        EXPECT_GE(w.value, -20.0f);
+        EXPECT_LE(w.value, 0.0f);
+    }
+    EXPECT_LT(writes.back().value, -1.0f) << "dragged down from 0 dB, in dB";
+    ASSERT_GE(touches.size(), 2u);
+    EXPECT_EQ(touches.front(), std::make_pair(Lv2Ports::firstControl + LimiterParams::threshold, true));
+    EXPECT_EQ(touches.back(), std::make_pair(Lv2Ports::firstControl + LimiterParams::threshold, false));
+}
+
+TEST_F(Lv2Ui, IdleReportsTheWindowGoneWhenTheHostDestroysIt)
+{
+    instantiate();
+    EXPECT_EQ(idle(), 0);
+    hostWindow->destroyWindow();
+    hostWindow->sync();
+    EXPECT_EQ(idle(), 1);
+}
+
+}  // namespace
