@@ -5,7 +5,9 @@
 #                  plug-in at the normalized value -10 dB stands for (0.5), with the audio delayed by
 #                  the reported latency;
 #   jalv           loaded headless on JACK's dummy backend: controls listed, one set, the latency and
-#                  meters read back, a saved state (port value and controller bindings) loaded.
+#                  meters read back, a saved state (port value and controller bindings) loaded;
+#   jalv.gtk3      under Xvfb opens the bundle's X11 user interface in its window: the screen, grabbed
+#                  with ffmpeg (build/tests/editor-lv2-jalv.png, to look at), shows the editor.
 #   real_hosts.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -13,7 +15,9 @@ uri=$(sed -n 's/^constexpr const char\* lv2Uri = "\(.*\)";/\1/p' "$(dirname "$0"
 bundle=$(sed -n 's/^constexpr const char\* lv2Bundle = "\(.*\)";/\1/p' "$(dirname "$0")/../../limiter/ProductFacts.h")
 work=$(mktemp -d)
 jack_pid=
+xvfb_pid=
 cleanup() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   [ -n "$jack_pid" ] && kill "$jack_pid" 2>/dev/null && wait "$jack_pid" 2>/dev/null
   rm -rf "$work"
 }
@@ -119,3 +123,22 @@ TTL
 $out"
 done
 echo "jalv: a saved state loaded (and a foreign bindings record beside it refused without harm)"
+
+# --- jalv.gtk3 shows the user interface: GTK embeds our X11 child window (ui:parent), drives it with
+# ui:idleInterface and sends the port values; the editor's dark background must fill most of its area.
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+display=":$(head -n1 "$work/display")"
+DISPLAY=$display timeout 10 jalv.gtk3 -c thresh=-12 "$uri" >"$work/jalv-gtk.log" 2>&1 &
+gtk_pid=$!
+sleep 4
+mkdir -p "$build/tests"
+ffmpeg -loglevel error -y -f x11grab -video_size 640x480 -i "$display" -frames:v 1 "$build/tests/editor-lv2-jalv.png"
+kill "$gtk_pid" 2>/dev/null; wait "$gtk_pid" 2>/dev/null || true
+background=$(ffmpeg -loglevel error -i "$build/tests/editor-lv2-jalv.png" -f rawvideo -pix_fmt rgb24 - |
+  python3 -c 'import sys; d = sys.stdin.buffer.read(); print(sum(d[i:i + 3] == bytes((12, 8, 5)) for i in range(0, len(d), 3)))')
+[ "$background" -gt 8000 ] || fail "jalv.gtk3: the editor is not on the screen ($background background pixels):
+$(cat "$work/jalv-gtk.log")"
+echo "jalv.gtk3: the editor shown in its window ($build/tests/editor-lv2-jalv.png)"
