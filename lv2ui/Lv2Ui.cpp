@@ -71,7 +71,8 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
         return nullptr;
     std::unique_ptr<Interface> made;
     try {
-        made.reset(new Interface(write, controller, static_cast<const LV2UI_Touch*>(featureData(features, LV2_UI__touch))));
+        made.reset(
+            new Interface(write, controller, static_cast<const LV2UI_Touch*>(featureData(features, LV2_UI__touch))));
         made->window.reset(new X11Edit::EditorWindow(made->ops.layout(), made->ops, made->mailbox));
     } catch (...) {
         return nullptr;
@@ -114,7 +115,6 @@ const void* extensionData(const char* uri)
 
 extern "C" LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index)
 {
-    static const LV2UI_Descriptor descriptor = {ProductFacts::lv2UiUri, instantiate, cleanup, portEvent,
-                                                extensionData};
+    static const LV2UI_Descriptor descriptor = {ProductFacts::lv2UiUri, instantiate, cleanup, portEvent, extensionData};
     return index == 0 ? &descriptor : nullptr;
 }

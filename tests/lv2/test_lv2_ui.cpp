@@ -59,7 +59,8 @@ protected:
         ASSERT_STREQ(descriptor->URI, ProductFacts::lv2UiUri);
         hostWindow = VstHost::X11HostWindow::create(width, height);
         ASSERT_NE(hostWindow, nullptr);
-        const auto* idling = static_cast<const LV2UI_Idle_Interface*>(descriptor->extension_data(LV2_UI__idleInterface));
+        const auto* idling =
+            static_cast<const LV2UI_Idle_Interface*>(descriptor->extension_data(LV2_UI__idleInterface));
         ASSERT_NE(idling, nullptr);
         idleCall = idling->idle;
     }
@@ -92,8 +93,8 @@ protected:
     std::vector<std::uint32_t> pixels()
     {
         auto connection = X11Wrap::Connection::open();
-        return TestSupport::readWindowPixels(*connection, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(widget)),
-                                             width, height);
+        return TestSupport::readWindowPixels(
+            *connection, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(widget)), width, height);
     }
 
     static void writePort(LV2UI_Controller controller, std::uint32_t port, std::uint32_t size, std::uint32_t format,

@@ -103,6 +103,26 @@ TEST(EditorMenus, KnobMenuTextsAndStatesFollowTheBinding)
     EXPECT_EQ(r.log, (std::vector<std::string>{"begin", "reset", "end", "learn", "unlearn"}));
 }
 
+// An editor that reaches the plug-in only through ports (LV2): learn, unlearn and save defaults greyed,
+// even for a bound parameter; reset still works.
+TEST(EditorMenus, PortsOnlyEditorDisablesLearnAndDefaults)
+{
+    struct PortsOnly : BareEdit {
+        using BareEdit::BareEdit;
+        bool reachesPlugin() override { return false; }
+    };
+    std::unique_ptr<Limiter> limiter(new Limiter(nullptr));
+    PortsOnly edit(*limiter);
+    limiter->paramTable()[LimiterParams::threshold].midiKey.store((2 << 8) | 7);
+    const auto menu = knobMenu(edit, LimiterParams::threshold);
+    ASSERT_EQ(menu.size(), 4u);
+    EXPECT_TRUE(menu[0].enabled);
+    EXPECT_FALSE(menu[2].enabled);
+    EXPECT_FALSE(menu[3].enabled);
+    EXPECT_FALSE(cornerMenu(false)[0].enabled);
+    EXPECT_TRUE(cornerMenu(false)[1].enabled);
+}
+
 TEST(EditorMenus, SwitchesCornerAndTheirGestures)
 {
     const char* const texts[2] = {"20dB scale", "40dB scale"};
