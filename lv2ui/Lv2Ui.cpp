@@ -80,6 +80,9 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
     if (!made->window->open(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(parent))))
         return nullptr;
     made->window->idle();  // shows itself before the host's first idle call
+    const auto* resize = static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize));
+    if (resize && resize->ui_resize)
+        resize->ui_resize(resize->handle, made->ops.layout().width, made->ops.layout().height);
     if (widget)
         *widget = reinterpret_cast<LV2UI_Widget>(static_cast<std::uintptr_t>(made->window->windowId()));
     return made.release();
@@ -95,7 +98,10 @@ void portEvent(LV2UI_Handle handle, uint32_t port, uint32_t size, uint32_t forma
     float value;
     std::memcpy(&value, buffer, sizeof value);
     if (port >= Lv2Ports::firstControl && port < Lv2Ports::latency) {
-        ui.ops.portChanged(static_cast<int>(port - Lv2Ports::firstControl), value);
+        const int index = static_cast<int>(port - Lv2Ports::firstControl);
+        ui.ops.portChanged(index, value);
+        if (index == LimiterParams::meterScale)
+            ui.metersChanged = true;  // the meter's range changes even while its values stand still
         if (ui.window)
             ui.window->noteChange();
     } else if (port >= Lv2Ports::firstMeter && port < Lv2Ports::count) {

@@ -74,7 +74,8 @@ protected:
     {
         parentFeature = {LV2_UI__parent, hostWindow->editorParent()};
         touchFeature = {LV2_UI__touch, &touch};
-        const LV2_Feature* features[] = {&parentFeature, &touchFeature, nullptr};
+        resizeFeature = {LV2_UI__resize, &resize};
+        const LV2_Feature* features[] = {&parentFeature, &touchFeature, &resizeFeature, nullptr};
         handle = descriptor->instantiate(descriptor, ProductFacts::lv2Uri, "", writePort, this, &widget, features);
         ASSERT_NE(handle, nullptr);
     }
@@ -105,6 +106,11 @@ protected:
             std::memcpy(&w.value, buffer, sizeof w.value);
         static_cast<Lv2Ui*>(controller)->writes.push_back(w);
     }
+    static int resized(LV2UI_Feature_Handle self, int w, int h)
+    {
+        static_cast<Lv2Ui*>(self)->askedSize = {w, h};
+        return 0;
+    }
     static void touched(LV2UI_Feature_Handle self, std::uint32_t port, bool grabbed)
     {
         static_cast<Lv2Ui*>(self)->touches.push_back({port, grabbed});
@@ -115,7 +121,9 @@ protected:
     const LV2UI_Descriptor* descriptor = nullptr;
     int (*idleCall)(LV2UI_Handle) = nullptr;
     LV2UI_Touch touch{this, touched};
-    LV2_Feature parentFeature{}, touchFeature{};
+    LV2UI_Resize resize{this, resized};
+    LV2_Feature parentFeature{}, touchFeature{}, resizeFeature{};
+    std::pair<int, int> askedSize{0, 0};
     LV2UI_Handle handle = nullptr;
     LV2UI_Widget widget = nullptr;
     std::vector<PortWrite> writes;
@@ -149,6 +157,7 @@ TEST_F(Lv2Ui, ChildOfTheHostWindowShowingThePortsValues)
     ASSERT_EQ(xcb_query_tree_children_length(tree), 1);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(widget), xcb_query_tree_children(tree)[0]);
     std::free(tree);
+    EXPECT_EQ(askedSize, std::make_pair(width, height)) << "the host's window is asked for the editor's size";
     EXPECT_EQ(idle(), 0);
     const auto first = pixels();
 

@@ -130,7 +130,7 @@ std::string description()
     // sent to it as they change.
     out << "<" << ProductFacts::lv2UiUri << ">\n    a ui:X11UI ;\n"
         << "    lv2:requiredFeature ui:parent , ui:idleInterface ;\n"
-        << "    lv2:optionalFeature ui:touch ;\n"
+        << "    lv2:optionalFeature ui:touch , ui:resize ;\n"
         << "    lv2:extensionData ui:idleInterface ;\n"
         << "    ui:portNotification";
     for (unsigned m = 0; m < count - firstMeter; ++m)
