@@ -13,7 +13,7 @@ for p in "${packages[@]}"; do have_pkg "$p" || need+=("$p"); done
 for p in libstb-dev fonts-dejavu-core; do have_pkg "$p" || need+=("$p"); done
 # The X11 window layer and its tests: XCB, and a headless X server with XTEST.
 for p in pkg-config xvfb libxcb1-dev libxcb-xtest0-dev; do have_pkg "$p" || need+=("$p"); done
-# The LV2 bundle: the specification's headers and vocabularies, and real hosts and a validator to test it.
+# The LV2 bundle: LV2's own headers and vocabularies, and real hosts and a validator to test it.
 # jalv runs only under a JACK server: jackd2's dummy backend stands in for audio hardware.
 for p in lv2-dev lilv-utils sordi jalv jackd2; do have_pkg "$p" || need+=("$p"); done
 [ ${#need[@]} -eq 0 ] && exit 0
