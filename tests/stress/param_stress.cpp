@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "limiter/Limiter.h"
+#include "tests/support/ControllerEvents.h"
 
 namespace {
 
@@ -17,16 +18,7 @@ namespace {
 int learnRace(Limiter& limiter)
 {
     constexpr int rounds = 20000, block = 16;
-    VstMidiEvent cc{};
-    cc.type = kVstMidiType;
-    cc.byteSize = sizeof(VstMidiEvent);
-    cc.midiData[0] = static_cast<char>(0xB0);
-    cc.midiData[1] = 7;
-    struct {
-        VstInt32 numEvents;
-        VstIntPtr reserved;
-        VstEvent* events[2];
-    } list{1, 0, {reinterpret_cast<VstEvent*>(&cc), nullptr}};
+    TestSupport::ControllerEvents cc(7);
 
     std::atomic<bool> done{false};
     int failures = 0;
@@ -50,7 +42,7 @@ int learnRace(Limiter& limiter)
     double* in[2] = {silence.data(), silence.data()};
     double* out[2] = {outL.data(), outR.data()};
     while (!done) {
-        limiter.processEvents(reinterpret_cast<VstEvents*>(&list));
+        limiter.processEvents(cc.events());
         limiter.processDoubleReplacing(in, out, block);
     }
     window.join();

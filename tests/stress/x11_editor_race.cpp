@@ -13,6 +13,7 @@
 #include "plugedit/EditMenus.h"
 #include "plugedit/EditMessages.h"
 #include "plugedit/KnobDrag.h"
+#include "tests/support/ControllerEvents.h"
 #include "tests/support/XvfbServer.h"
 #include "tools/vsthost/HostWindowX11.h"
 #include "x11edit/VstEditor.h"
@@ -38,25 +39,16 @@ int main()
     std::atomic<bool> done{false};
     std::atomic<long> blocks{0};
     std::thread audio([&] {
-        VstMidiEvent cc{};
-        cc.type = kVstMidiType;
-        cc.byteSize = sizeof(VstMidiEvent);
-        cc.midiData[0] = static_cast<char>(0xB0);
-        cc.midiData[1] = 7;
-        struct {
-            VstInt32 numEvents;
-            VstIntPtr reserved;
-            VstEvent* events[2];
-        } list{1, 0, {reinterpret_cast<VstEvent*>(&cc), nullptr}};
+        TestSupport::ControllerEvents cc(7);
         std::vector<double> loud(64), outL(64), outR(64);
         double* in[2] = {loud.data(), loud.data()};
         double* out[2] = {outL.data(), outR.data()};
         for (long n = 0; !done; ++n) {
             for (std::size_t i = 0; i < loud.size(); ++i)
                 loud[i] = (n + static_cast<long>(i)) % 2 ? 1.2 : -1.2;
-            cc.midiData[2] = static_cast<char>(n % 128);
+            cc.setValue(static_cast<int>(n % 128));
             if (n % 7 == 0)
-                limiter->processEvents(reinterpret_cast<VstEvents*>(&list));
+                limiter->processEvents(cc.events());
             limiter->processDoubleReplacing(in, out, 64);
             blocks.fetch_add(1, std::memory_order_relaxed);
         }
