@@ -4,10 +4,15 @@
 #include <cstdint>
 #include <memory>
 
-namespace X11Edit {
+// The bitmap files as assembled into the library (x11edit/EmbedFile.cmake).
+extern "C" {
+extern const unsigned char tarn_background_bmp[], tarn_knob_strip_bmp[], tarn_knob_strip_mask_bmp[];
+extern const unsigned char tarn_background_2x_bmp[], tarn_knob_strip_2x_bmp[], tarn_knob_strip_mask_2x_bmp[];
+extern const std::uint32_t tarn_background_bmp_size, tarn_knob_strip_bmp_size, tarn_knob_strip_mask_bmp_size;
+extern const std::uint32_t tarn_background_2x_bmp_size, tarn_knob_strip_2x_bmp_size, tarn_knob_strip_mask_2x_bmp_size;
+}
 
-extern const unsigned char backgroundBmp[], knobStripBmp[], knobStripMaskBmp[];
-extern const std::size_t backgroundBmp_size, knobStripBmp_size, knobStripMaskBmp_size;
+namespace X11Edit {
 
 namespace {
 
@@ -43,20 +48,35 @@ std::unique_ptr<Pixa::Canvas> decode(const Bmp& color, const Bmp* mask)
     return canvas;
 }
 
+std::unique_ptr<Pixa::Canvas> decodeStrip(const Bmp& color, const Bmp& mask)
+{
+    return decode(color, mask.width == color.width && mask.height == color.height ? &mask : nullptr);
+}
+
 }  // namespace
 
-const Pixa::Canvas& backgroundCanvas()
+const Pixa::Canvas& backgroundCanvas(int scale)
 {
-    static const std::unique_ptr<Pixa::Canvas> background = decode(Bmp(backgroundBmp, backgroundBmp_size), nullptr);
+    if (scale >= 2) {
+        static const std::unique_ptr<Pixa::Canvas> background2x =
+            decode(Bmp(tarn_background_2x_bmp, tarn_background_2x_bmp_size), nullptr);
+        return *background2x;
+    }
+    static const std::unique_ptr<Pixa::Canvas> background =
+        decode(Bmp(tarn_background_bmp, tarn_background_bmp_size), nullptr);
     return *background;
 }
 
-const Pixa::Canvas& knobStripCanvas()
+const Pixa::Canvas& knobStripCanvas(int scale)
 {
-    static const std::unique_ptr<Pixa::Canvas> strip = [] {
-        const Bmp color(knobStripBmp, knobStripBmp_size), mask(knobStripMaskBmp, knobStripMaskBmp_size);
-        return decode(color, mask.width == color.width && mask.height == color.height ? &mask : nullptr);
-    }();
+    if (scale >= 2) {
+        static const std::unique_ptr<Pixa::Canvas> strip2x =
+            decodeStrip(Bmp(tarn_knob_strip_2x_bmp, tarn_knob_strip_2x_bmp_size),
+                        Bmp(tarn_knob_strip_mask_2x_bmp, tarn_knob_strip_mask_2x_bmp_size));
+        return *strip2x;
+    }
+    static const std::unique_ptr<Pixa::Canvas> strip = decodeStrip(
+        Bmp(tarn_knob_strip_bmp, tarn_knob_strip_bmp_size), Bmp(tarn_knob_strip_mask_bmp, tarn_knob_strip_mask_bmp_size));
     return *strip;
 }
 

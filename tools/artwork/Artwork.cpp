@@ -17,7 +17,8 @@ constexpr float pi = 3.14159265358979f;
 constexpr Color gold = 0xFFD3AD6Bu;  // the editor's accent colour
 constexpr Color dimGold = 0xFF8C7248u;
 
-// Fine grain over the leather-brown ground: a fixed hash per pixel, so the picture is reproducible.
+// Fine grain over the leather-brown ground: a fixed hash per device pixel, so the picture is
+// reproducible and a 2x picture has a grain of its own, twice as fine, as leather shown sharper would.
 class GrainPaint : public Pixa::Paint {
 public:
     explicit GrainPaint(const Pixa::Paint& base) : base(base) {}
@@ -40,11 +41,11 @@ private:
     const Pixa::Paint& base;
 };
 
-// A crisp one-pixel line on a row: an edge from Y to Y' covers sub-scanlines Y + 1 .. Y', so the
-// rectangle starts one sixteenth above the row.
+// A crisp line one unit high on a row: an edge from Y to Y' covers sub-scanlines Y + 1 .. Y', so the
+// rectangle starts one sixteenth of a device pixel above the row.
 void hline(Pen& pen, float x0, float x1, int row, Color color)
 {
-    const float top = static_cast<float>(row) - 1.0f / 16.0f;
+    const float top = static_cast<float>(row) - 1.0f / (16.0f * pen.scale());
     pen.fillRect(x0, top, x1, top + 1.0f, SolidPaint(color));
 }
 
@@ -92,11 +93,8 @@ void drawNameAndMark(Pen& pen)
     const float cx = 149.0f, cy = 243.5f;
     pen.strokeCircle(cx, cy, 7.0f, 1.3f, SolidPaint(gold));
     pen.fillDisc(cx, cy - 2.2f, 1.6f, SolidPaint(gold));
-    for (float dy : {1.4f, 4.0f}) {
-        Path ripple;
-        Pixa::appendArc(ripple, 4.2f, pi * 0.62f, pi * 1.38f, cx, cy + dy - 4.2f);
-        pen.stroke(ripple, 1.0f, true, SolidPaint(gold));
-    }
+    for (float dy : {1.4f, 4.0f})
+        pen.strokeArc(cx, cy + dy - 4.2f, 4.2f, pi * 0.62f, pi * 1.38f, 1.0f, true, SolidPaint(gold));
 }
 
 void drawFrame(Pen& pen)
@@ -114,12 +112,12 @@ Pixa::Point polar(float cx, float cy, float radius, float angle)
 
 }  // namespace
 
-void drawBackground(Pixa::Canvas& canvas)
+void drawBackground(Pixa::Canvas& canvas, int scale)
 {
     canvas.clear();
-    const GradientPaint ground = GradientPaint::between(0, 0, 0, editorHeight, 0xFF33231Au, 0xFF1F150Eu);
+    Pen pen(canvas, static_cast<float>(scale));
+    const GradientPaint ground = pen.gradient(0, 0, 0, editorHeight, 0xFF33231Au, 0xFF1F150Eu);
     canvas.fillPaint(GrainPaint(ground));
-    Pen pen(canvas);
     drawFrame(pen);
     drawDivider(pen);
     drawMeterWell(pen);
@@ -127,16 +125,16 @@ void drawBackground(Pixa::Canvas& canvas)
     drawNameAndMark(pen);
 }
 
-void drawKnobFrame(Pixa::Canvas& strip, int k)
+void drawKnobFrame(Pixa::Canvas& strip, int k, int scale)
 {
     const float top = static_cast<float>(k * knobFrameSize);
     const float cx = 20.0f, cy = top + 20.0f;
     const float angle = (-140.0f + 2.8f * static_cast<float>(k)) * pi / 180.0f;
-    Pen pen(strip);
+    Pen pen(strip, static_cast<float>(scale));
 
     // Shadow, then the dark ribbed skirt that turns with the pointer.
     pen.fillDisc(cx + 0.6f, cy + 1.2f, 18.6f, SolidPaint(0x70000000u));
-    pen.fillDisc(cx, cy, 17.6f, GradientPaint::between(cx - 12, cy - 12, cx + 12, cy + 12, 0xFF4A4542u, 0xFF161412u));
+    pen.fillDisc(cx, cy, 17.6f, pen.gradient(cx - 12, cy - 12, cx + 12, cy + 12, 0xFF4A4542u, 0xFF161412u));
     for (int rib = 0; rib < 30; ++rib) {
         const float a = angle + static_cast<float>(rib) * (2.0f * pi / 30.0f);
         const float lit = 0.5f + 0.5f * std::cos(a + pi / 4);  // lit from the upper left
@@ -147,10 +145,10 @@ void drawKnobFrame(Pixa::Canvas& strip, int k)
     pen.strokeCircle(cx, cy, 13.4f, 0.8f, SolidPaint(0xFF0E0D0Cu));
 
     // The light metallic cap with its machined rings and a bevel.
-    pen.fillDisc(cx, cy, 12.6f, GradientPaint::between(cx - 9, cy - 9, cx + 9, cy + 9, 0xFFD6D4D0u, 0xFF65615Cu));
+    pen.fillDisc(cx, cy, 12.6f, pen.gradient(cx - 9, cy - 9, cx + 9, cy + 9, 0xFFD6D4D0u, 0xFF65615Cu));
     for (float r : {3.5f, 6.5f, 9.5f})
         pen.strokeCircle(cx, cy, r, 0.6f, SolidPaint(0x14141414u));
-    pen.strokeCircle(cx, cy, 12.1f, 1.0f, GradientPaint::between(cx - 9, cy - 9, cx + 9, cy + 9, 0x80808080u, 0x50000000u));
+    pen.strokeCircle(cx, cy, 12.1f, 1.0f, pen.gradient(cx - 9, cy - 9, cx + 9, cy + 9, 0x80808080u, 0x50000000u));
 
     // The white pointer across the cap, carried on over the skirt.
     const Path pointer{polar(cx, cy, 4.0f, angle), polar(cx, cy, 11.0f, angle)};

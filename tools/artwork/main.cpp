@@ -1,5 +1,6 @@
-// tarn-artwork: draws the editor's bitmaps into a folder (the ones the resource script embeds) and,
-// with --sheet, a PNG contact sheet of everything to look at.
+// tarn-artwork: draws the editor's bitmaps into a folder (the ones the resource script embeds; with
+// --scale 2 those of the editor shown at twice the size) and, with --sheet, a PNG contact sheet of
+// everything to look at.
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -26,13 +27,15 @@ Picture pictureOf(const Pixa::Canvas& canvas, bool alphaOnly = false)
     return p;
 }
 
-// The background at twice its size, then every knob frame at twice its size over the background's
-// ground, composited as the editor will.
-Picture contactSheet(const Pixa::Canvas& background, const Pixa::Canvas& strip)
+// The background at twice the 1x picture's size, then every knob frame likewise over the background's
+// ground, composited as the editor will: 1x pictures are enlarged, 2x ones shown pixel for pixel, so
+// both sheets have the same layout.
+Picture contactSheet(const Pixa::Canvas& background, const Pixa::Canvas& strip, int drawnAt)
 {
-    constexpr int scale = 2, columns = 11, cell = Artwork::knobFrameSize * scale + 8;
+    const int scale = 2 / drawnAt, frame = Artwork::knobFrameSize * drawnAt;
+    constexpr int columns = 11, cell = Artwork::knobFrameSize * 2 + 8;
     const int rows = (Artwork::knobFrames + columns - 1) / columns;
-    Pixa::Canvas sheet(Artwork::editorWidth * scale + 16 + columns * cell, std::max(Artwork::editorHeight * scale, rows * cell) + 16);
+    Pixa::Canvas sheet(Artwork::editorWidth * 2 + 16 + columns * cell, std::max(Artwork::editorHeight * 2, rows * cell) + 16);
     sheet.fillPaint(Pixa::SolidPaint(0xFF202020u));
     auto put = [&](int x0, int y0, const Pixa::Paint& paint, int w, int h, int sx, int sy) {
         for (int y = 0; y < h * scale; ++y)
@@ -41,11 +44,11 @@ Picture contactSheet(const Pixa::Canvas& background, const Pixa::Canvas& strip)
                 d = Pixa::blendOver(paint.colorAt(sx + x / scale, sy + y / scale), d);
             }
     };
-    put(8, 8, background, Artwork::editorWidth, Artwork::editorHeight, 0, 0);
+    put(8, 8, background, Artwork::editorWidth * drawnAt, Artwork::editorHeight * drawnAt, 0, 0);
     for (int k = 0; k < Artwork::knobFrames; ++k) {
-        const int x0 = Artwork::editorWidth * scale + 16 + (k % columns) * cell, y0 = 8 + (k / columns) * cell;
-        put(x0, y0, background, Artwork::knobFrameSize, Artwork::knobFrameSize, 20, 29);
-        put(x0, y0, strip, Artwork::knobFrameSize, Artwork::knobFrameSize, 0, k * Artwork::knobFrameSize);
+        const int x0 = Artwork::editorWidth * 2 + 16 + (k % columns) * cell, y0 = 8 + (k / columns) * cell;
+        put(x0, y0, background, frame, frame, 20 * drawnAt, 29 * drawnAt);
+        put(x0, y0, strip, frame, frame, 0, k * frame);
     }
     return pictureOf(sheet);
 }
@@ -63,30 +66,36 @@ bool write(const std::string& path, const std::vector<unsigned char>& bytes)
 int main(int argc, char** argv)
 {
     std::string folder, sheetPath;
+    int scale = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--sheet" && i + 1 < argc)
             sheetPath = argv[++i];
+        else if (arg == "--scale" && i + 1 < argc && (std::string(argv[i + 1]) == "1" || std::string(argv[i + 1]) == "2"))
+            scale = argv[++i][0] - '0';
         else if (folder.empty() && !arg.empty() && arg[0] != '-')
             folder = arg;
         else
             folder.clear(), i = argc;
     }
     if (folder.empty()) {
-        std::fprintf(stderr, "usage: tarn-artwork FOLDER [--sheet SHEET.png]\n"
-                             "  writes background.bmp (101), knob-strip.bmp (901) and knob-strip-mask.bmp (902)\n");
+        std::fprintf(stderr, "usage: tarn-artwork FOLDER [--scale 1|2] [--sheet SHEET.png]\n"
+                             "  writes background.bmp (101), knob-strip.bmp (901) and knob-strip-mask.bmp (902);\n"
+                             "  at --scale 2 background@2x.bmp, knob-strip@2x.bmp and knob-strip-mask@2x.bmp\n");
         return 2;
     }
-    Pixa::Canvas background(Artwork::editorWidth, Artwork::editorHeight);
-    Artwork::drawBackground(background);
-    Pixa::Canvas strip(Artwork::knobFrameSize, Artwork::knobFrameSize * Artwork::knobFrames);
+    const auto s = static_cast<std::uint32_t>(scale);
+    Pixa::Canvas background(Artwork::editorWidth * s, Artwork::editorHeight * s);
+    Artwork::drawBackground(background, scale);
+    Pixa::Canvas strip(Artwork::knobFrameSize * s, Artwork::knobFrameSize * Artwork::knobFrames * s);
     for (int k = 0; k < Artwork::knobFrames; ++k)
-        Artwork::drawKnobFrame(strip, k);
+        Artwork::drawKnobFrame(strip, k, scale);
 
-    bool ok = write(folder + "/background.bmp", ImageFile::encodeBmp(pictureOf(background))) &&
-              write(folder + "/knob-strip.bmp", ImageFile::encodeBmp(pictureOf(strip))) &&
-              write(folder + "/knob-strip-mask.bmp", ImageFile::encodeBmp(pictureOf(strip, true)));
+    const std::string suffix = scale == 2 ? "@2x.bmp" : ".bmp";
+    bool ok = write(folder + "/background" + suffix, ImageFile::encodeBmp(pictureOf(background))) &&
+              write(folder + "/knob-strip" + suffix, ImageFile::encodeBmp(pictureOf(strip))) &&
+              write(folder + "/knob-strip-mask" + suffix, ImageFile::encodeBmp(pictureOf(strip, true)));
     if (ok && !sheetPath.empty())
-        ok = write(sheetPath, ImageFile::encodePng(contactSheet(background, strip)));
+        ok = write(sheetPath, ImageFile::encodePng(contactSheet(background, strip, scale)));
     return ok ? 0 : 1;
 }
