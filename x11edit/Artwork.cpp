@@ -75,8 +75,9 @@ const Pixa::Canvas& knobStripCanvas(int scale)
                         Bmp(tarn_knob_strip_mask_2x_bmp, tarn_knob_strip_mask_2x_bmp_size));
         return *strip2x;
     }
-    static const std::unique_ptr<Pixa::Canvas> strip = decodeStrip(
-        Bmp(tarn_knob_strip_bmp, tarn_knob_strip_bmp_size), Bmp(tarn_knob_strip_mask_bmp, tarn_knob_strip_mask_bmp_size));
+    static const std::unique_ptr<Pixa::Canvas> strip =
+        decodeStrip(Bmp(tarn_knob_strip_bmp, tarn_knob_strip_bmp_size),
+                    Bmp(tarn_knob_strip_mask_bmp, tarn_knob_strip_mask_bmp_size));
     return *strip;
 }
 

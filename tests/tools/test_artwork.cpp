@@ -14,7 +14,8 @@ namespace {
 
 struct Strip {
     explicit Strip(int scale)
-        : canvas(static_cast<std::uint32_t>(knobFrameSize * scale), static_cast<std::uint32_t>(knobFrameSize * knobFrames * scale))
+        : canvas(static_cast<std::uint32_t>(knobFrameSize * scale),
+                 static_cast<std::uint32_t>(knobFrameSize * knobFrames * scale))
     {
         for (int k = 0; k < knobFrames; ++k)
             drawKnobFrame(canvas, k, scale);
@@ -123,7 +124,8 @@ TEST(Artwork, PointerFollowsTheFrameNumberAtBothScales)
 {
     for (int scale : {1, 2})
         for (int k : {0, 25, 50, 75, 100})
-            EXPECT_NEAR(pointerAngle(k, scale), -140.0 + 2.8 * k, scale == 2 ? 2.0 : 4.0) << "frame " << k << " at " << scale << "x";
+            EXPECT_NEAR(pointerAngle(k, scale), -140.0 + 2.8 * k, scale == 2 ? 2.0 : 4.0)
+                << "frame " << k << " at " << scale << "x";
 }
 
 TEST(Artwork, BackgroundIsOpaqueWithTheScaleLinesOnTheirRows)
@@ -147,8 +149,8 @@ TEST(Artwork, TwiceTheSizeAveragesDownToTheOneTimesPicture)
     EXPECT_LT(c.mean, 1.5);
     EXPECT_LT(c.worstBlock, 12.0);  // today 0.9 and 9.7: the thin letters' edges
     for (int k : {0, 13, 50, 87, 100}) {
-        const Closeness f = compareDownscaled(strip(2).canvas, 2 * k * knobFrameSize, strip(1).canvas, k * knobFrameSize,
-                                              knobFrameSize, knobFrameSize);
+        const Closeness f = compareDownscaled(strip(2).canvas, 2 * k * knobFrameSize, strip(1).canvas,
+                                              k * knobFrameSize, knobFrameSize, knobFrameSize);
         EXPECT_LT(f.mean, 3.0) << "frame " << k;         // today at most 1.5
         EXPECT_LT(f.worstBlock, 12.0) << "frame " << k;  // today at most 9.8, the pointer's edges
     }

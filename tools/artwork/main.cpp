@@ -32,16 +32,17 @@ Picture pictureOf(const Pixa::Canvas& canvas, bool alphaOnly = false)
 // both sheets have the same layout.
 Picture contactSheet(const Pixa::Canvas& background, const Pixa::Canvas& strip, int drawnAt)
 {
-    const int scale = 2 / drawnAt, frame = Artwork::knobFrameSize * drawnAt;
+    const int enlarge = 2 / drawnAt, frame = Artwork::knobFrameSize * drawnAt;
     constexpr int columns = 11, cell = Artwork::knobFrameSize * 2 + 8;
     const int rows = (Artwork::knobFrames + columns - 1) / columns;
-    Pixa::Canvas sheet(Artwork::editorWidth * 2 + 16 + columns * cell, std::max(Artwork::editorHeight * 2, rows * cell) + 16);
+    Pixa::Canvas sheet(Artwork::editorWidth * 2 + 16 + columns * cell,
+                       std::max(Artwork::editorHeight * 2, rows * cell) + 16);
     sheet.fillPaint(Pixa::SolidPaint(0xFF202020u));
     auto put = [&](int x0, int y0, const Pixa::Paint& paint, int w, int h, int sx, int sy) {
-        for (int y = 0; y < h * scale; ++y)
-            for (int x = 0; x < w * scale; ++x) {
+        for (int y = 0; y < h * enlarge; ++y)
+            for (int x = 0; x < w * enlarge; ++x) {
                 Pixa::Color& d = sheet.row(static_cast<std::uint32_t>(y0 + y))[x0 + x];
-                d = Pixa::blendOver(paint.colorAt(sx + x / scale, sy + y / scale), d);
+                d = Pixa::blendOver(paint.colorAt(sx + x / enlarge, sy + y / enlarge), d);
             }
     };
     put(8, 8, background, Artwork::editorWidth * drawnAt, Artwork::editorHeight * drawnAt, 0, 0);
@@ -71,7 +72,8 @@ int main(int argc, char** argv)
         const std::string arg = argv[i];
         if (arg == "--sheet" && i + 1 < argc)
             sheetPath = argv[++i];
-        else if (arg == "--scale" && i + 1 < argc && (std::string(argv[i + 1]) == "1" || std::string(argv[i + 1]) == "2"))
+        else if (arg == "--scale" && i + 1 < argc &&
+                 (std::string(argv[i + 1]) == "1" || std::string(argv[i + 1]) == "2"))
             scale = argv[++i][0] - '0';
         else if (folder.empty() && !arg.empty() && arg[0] != '-')
             folder = arg;
