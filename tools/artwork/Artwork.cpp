@@ -97,6 +97,7 @@ void drawNameAndMark(Pen& pen)
         pen.strokeArc(cx, cy + dy - 4.2f, 4.2f, pi * 0.62f, pi * 1.38f, 1.0f, true, SolidPaint(gold));
 }
 
+// Lines one unit wide centred half a unit in: they cover whole device pixels at any scale.
 void drawFrame(Pen& pen)
 {
     Path border{{0.5f, 0.5f}, {159.5f, 0.5f}, {159.5f, 259.5f}, {0.5f, 259.5f}, {0.5f, 0.5f}};
