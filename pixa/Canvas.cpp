@@ -78,4 +78,19 @@ void Canvas::fillSquare40(const Paint& paint, std::int32_t top)
     }
 }
 
+void Canvas::fillSquare(const Paint& paint, std::int32_t left, std::int32_t top, std::int32_t size)
+{
+    const std::int32_t x0 = std::max<std::int32_t>(left, 0), y0 = std::max<std::int32_t>(top, 0);
+    const std::int32_t x1 = std::min<std::int32_t>(left + size, static_cast<std::int32_t>(width));
+    const std::int32_t y1 = std::min<std::int32_t>(top + size, static_cast<std::int32_t>(height));
+    for (std::int32_t y = y0; y < y1; ++y) {
+        Color* line = row(static_cast<std::uint32_t>(y));
+        for (std::int32_t x = x0; x < x1; ++x) {
+            const Color s = paint.colorAt(x - left, y - top);
+            if (s)
+                line[x] = blendOver(s, line[x]);
+        }
+    }
+}
+
 }  // namespace Pixa

@@ -33,6 +33,9 @@ public:
     // Composites the paint, in its own coordinates, over the square at column 20, row top (at most 40
     // by 40, cut at the bottom edge and by as much on the right).
     void fillSquare40(const Paint& paint, std::int32_t top);
+    // Composites the paint, in its own coordinates, over the size by size square at (left, top), cut to
+    // the canvas.
+    void fillSquare(const Paint& paint, std::int32_t left, std::int32_t top, std::int32_t size);
     // Every pixel transparent again; or only those of a rectangle (x0..x1-1, y0..y1-1, cut to the canvas).
     void clear();
     void clearRect(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1);

@@ -17,15 +17,17 @@ float clampPosition(float p) { return std::min(std::max(p, -0.05f), 1.0f); }
 float rowOf(float p) { return meterBottom - meterSpan * clampPosition(p); }
 
 // Level paints add light (alpha 0) to the ground beneath; yellow at the top, green at the bottom.
-Pixa::GradientPaint meterGradient(Pixa::Color top, Pixa::Color bottom)
+Pixa::GradientPaint meterGradient(Pixa::Color top, Pixa::Color bottom, float s)
 {
-    return Pixa::GradientPaint(0.0f, meterTop, 0.0f, meterSpan, top, bottom, 255.0f / (meterSpan * meterSpan));
+    return Pixa::GradientPaint(0.0f, meterTop * s, 0.0f, meterSpan * s, top, bottom,
+                               255.0f / (meterSpan * s * meterSpan * s));
 }
 
-void addStroke(Pixa::CoverageBuffer& coverage, float x, float fromY, float toY, float width, bool round)
+// A vertical stroke given in the editor's units, drawn at the scale.
+void addStroke(Pixa::CoverageBuffer& coverage, float s, float x, float fromY, float toY, float width, bool round)
 {
-    Path line{{x, fromY}, {x, toY}}, outline;
-    Pixa::strokePath(outline, width, round, line);
+    Path line{{x * s, fromY * s}, {x * s, toY * s}}, outline;
+    Pixa::strokePath(outline, width * s, round, line);
     coverage.addPolygon(outline);
 }
 
@@ -43,8 +45,9 @@ float meterPosition(float value, bool wideScale)
 }
 
 void drawMeterPicture(MeterBlock& block, Pixa::Canvas& meterCanvas, Pixa::Canvas& scratchCanvas,
-                      Pixa::CoverageBuffer& coverage)
+                      Pixa::CoverageBuffer& coverage, int scale)
 {
+    const auto s = static_cast<float>(scale);
     const bool wide = block.wideScale;
     for (int c = 0; c < 2; ++c) {
         block.outPeak[c] = meterPosition(block.outPeak[c], wide);
@@ -54,29 +57,30 @@ void drawMeterPicture(MeterBlock& block, Pixa::Canvas& meterCanvas, Pixa::Canvas
     block.minGain = meterPosition(block.minGain, wide);
     // Every pixel to 0. Nothing is ever drawn outside the bar columns (scratch) and the meter window
     // (meter), so clearing those areas, with a margin, clears the whole canvases at a quarter of the cost.
-    scratchCanvas.clearRect(96, 0, 145, static_cast<std::int32_t>(scratchCanvas.getHeight()));
-    meterCanvas.clearRect(86, 16, 156, 226);
-    const Pixa::GradientPaint levelGradient = meterGradient(0x00DDDD44u, 0x0044DD44u);
-    const Pixa::GradientPaint reductionGradient = meterGradient(0x00FF4422u, 0x00FF0000u);
+    scratchCanvas.clearRect(96 * scale, 0, 145 * scale, static_cast<std::int32_t>(scratchCanvas.getHeight()));
+    meterCanvas.clearRect(86 * scale, 16 * scale, 156 * scale, 226 * scale);
+    const Pixa::GradientPaint levelGradient = meterGradient(0x00DDDD44u, 0x0044DD44u, s);
+    const Pixa::GradientPaint reductionGradient = meterGradient(0x00FF4422u, 0x00FF0000u, s);
 
-    addStroke(coverage, leftBar, barsStart, rowOf(block.outPeak[0]), 11.0f, false);
-    addStroke(coverage, rightBar, barsStart, rowOf(block.outPeak[1]), 11.0f, false);
+    addStroke(coverage, s, leftBar, barsStart, rowOf(block.outPeak[0]), 11.0f, false);
+    addStroke(coverage, s, rightBar, barsStart, rowOf(block.outPeak[1]), 11.0f, false);
     fill(scratchCanvas, coverage, levelGradient);
 
     for (int c = 0; c < 2; ++c) {
         const float hold = meterBottom + std::trunc(-meterSpan * clampPosition(block.peakHold[c]));
-        addStroke(coverage, c == 0 ? leftBar : rightBar, hold, hold - 1.0f, 11.0f, false);
+        addStroke(coverage, s, c == 0 ? leftBar : rightBar, hold, hold - 1.0f, 11.0f, false);
     }
     fill(scratchCanvas, coverage, levelGradient);
 
-    addStroke(coverage, reductionBar, 0.0f, rowOf(block.minGain), 8.0f, false);
+    addStroke(coverage, s, reductionBar, 0.0f, rowOf(block.minGain), 8.0f, false);
     fill(scratchCanvas, coverage, reductionGradient);
 
-    addStroke(coverage, leftBar, barsStart, rowOf(block.outPower[0]), 6.0f, true);
-    addStroke(coverage, rightBar, barsStart, rowOf(block.outPower[1]), 6.0f, true);
+    addStroke(coverage, s, leftBar, barsStart, rowOf(block.outPower[0]), 6.0f, true);
+    addStroke(coverage, s, rightBar, barsStart, rowOf(block.outPower[1]), 6.0f, true);
     fill(scratchCanvas, coverage, Pixa::SolidPaint(0xE0000000u));
 
-    coverage.addPolygon(Path{{90.5f, meterTop}, {150.5f, meterTop}, {150.5f, meterBottom}, {90.5f, meterBottom}});
+    const float left = 90.5f * s, right = 150.5f * s, top = meterTop * s, bottom = meterBottom * s;
+    coverage.addPolygon(Path{{left, top}, {right, top}, {right, bottom}, {left, bottom}});
     fill(meterCanvas, coverage, scratchCanvas);
 }
 

@@ -11,8 +11,8 @@ namespace PlugEdit {
 float meterPosition(float value, bool wideScale);
 
 // Turns the block's levels into positions (in place), then redraws meterCanvas from scratch; the
-// canvases and the coverage buffer are the editor's size (160 by 260).
+// canvases and the coverage buffer are the editor's size (160 by 260, times the scale).
 void drawMeterPicture(MeterBlock& block, Pixa::Canvas& meterCanvas, Pixa::Canvas& scratchCanvas,
-                      Pixa::CoverageBuffer& coverage);
+                      Pixa::CoverageBuffer& coverage, int scale = 1);
 
 }  // namespace PlugEdit

@@ -7,10 +7,10 @@ namespace PlugEdit {
 
 const Pixa::Font& builtinFont(bool bold) { return bold ? dejaVuSansBold : dejaVuSans; }
 
-Pixa::TextStyle editorTextStyle(bool bold, std::uint32_t colorRef, bool antialiased)
+Pixa::TextStyle editorTextStyle(bool bold, std::uint32_t colorRef, bool antialiased, int scale)
 {
-    Pixa::TextStyle style{&builtinFont(bold), bold ? boldTextSize : smallTextSize, Pixa::colorFromColorRef(colorRef),
-                          antialiased};
+    Pixa::TextStyle style{&builtinFont(bold), (bold ? boldTextSize : smallTextSize) * static_cast<float>(scale),
+                          Pixa::colorFromColorRef(colorRef), antialiased};
     style.wholePixelAdvances = true;
     style.gamma = 1.6f;
     return style;

@@ -20,7 +20,8 @@ const Pixa::Font& builtinFont(bool bold);
 // How the editor draws a text: the small regular or the bold face at its size, in a Windows COLORREF
 // (0x00BBGGRR), anti-aliased unless Shift, Control and Alt were held as the editor opened. Advances
 // are whole pixels, so texts measure much as GDI measures them, and a gamma keeps the thin strokes
-// of light text on the dark ground about as heavy as Windows draws them.
-Pixa::TextStyle editorTextStyle(bool bold, std::uint32_t colorRef, bool antialiased);
+// of light text on the dark ground about as heavy as Windows draws them. At a scale of 2 the sizes
+// double (an editor drawn at twice the size).
+Pixa::TextStyle editorTextStyle(bool bold, std::uint32_t colorRef, bool antialiased, int scale = 1);
 
 }  // namespace PlugEdit

@@ -56,3 +56,20 @@ TEST(PixaCanvas, FillSquare40IsCutAtTheBottomAndByAsMuchOnTheRight)
     target.fillSquare40(white, 80);
     EXPECT_EQ(target.colorAt(20, 0), 0u);
 }
+
+TEST(PixaCanvas, FillSquareSamplesItsOwnCoordinatesAndIsCutOnEverySide)
+{
+    Canvas strip(4, 8);
+    strip.row(4)[0] = 0xFF00FF00u;  // the second 4 by 4 frame's corner
+    Canvas c(6, 6);
+    c.fillSquare(OffsetPaint(strip, 0, 4), 1, 2, 4);
+    EXPECT_EQ(c.colorAt(1, 2), 0xFF00FF00u);
+    EXPECT_EQ(c.colorAt(2, 2), 0u);
+
+    const SolidPaint white(0xFFFFFFFFu);
+    Canvas cut(6, 6);
+    cut.fillSquare(white, -2, 4, 4);  // two columns left of the canvas, two rows below it
+    for (std::int32_t y = 0; y < 6; ++y)
+        for (std::int32_t x = 0; x < 6; ++x)
+            ASSERT_EQ(cut.colorAt(x, y), x < 2 && y >= 4 ? 0xFFFFFFFFu : 0u) << x << "," << y;
+}
