@@ -29,6 +29,8 @@ public:
     virtual bool onKeyUp(VstInt32 /*character*/, VstInt32 /*virtualKey*/, VstInt32 /*modifiers*/) { return false; }
     virtual bool onWheel(float /*distance*/) { return false; }
     virtual bool setKnobMode(VstInt32 /*mode*/) { return false; }
+    // The host asks for the editor drawn larger (factor 1 = the designed size); false when it cannot.
+    virtual bool setContentScale(float /*factor*/) { return false; }
 
     AudioEffect* getEffect() { return effect; }
 

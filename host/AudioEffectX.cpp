@@ -45,6 +45,10 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         return 0;
     case effSetTotalSampleToProcess:
         return setTotalSampleToProcess(static_cast<VstInt32>(value));
+    case effVendorSpecific:
+        if (index == kVendorEditorScale && value == kVendorEditorScaleValue)
+            return editor && editor->setContentScale(opt) ? 1 : 0;
+        return 0;
     default:
         if (opcode >= effProcessEvents && opcode <= effGetNumMidiOutputChannels)
             return 0;

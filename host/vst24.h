@@ -39,6 +39,10 @@ typedef float(VSTCALLBACK* AEffectGetParameterProc)(AEffect* effect, VstInt32 in
 }
 
 constexpr VstInt32 kEffectMagic = vstFourCC('V', 's', 't', 'P');
+// effVendorSpecific's index and value with which hosts tell an editor to draw larger; opt is the
+// factor (1 = the designed size).
+constexpr VstInt32 kVendorEditorScale = vstFourCC('P', 'r', 'e', 'S');
+constexpr VstInt32 kVendorEditorScaleValue = vstFourCC('A', 'e', 'C', 's');
 constexpr VstInt32 kVstVersion = 2400;
 
 struct AEffect {

@@ -40,16 +40,21 @@ VstIntPtr VSTCALLBACK HostedEffect::callback(AEffect* effect, VstInt32 opcode, V
     return host ? host->answer(opcode, index, value, ptr, opt) : 0;
 }
 
-VstIntPtr HostedEffect::answer(VstInt32 opcode, VstInt32 index, VstIntPtr /*value*/, void* /*ptr*/, float opt)
+VstIntPtr HostedEffect::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* /*ptr*/, float opt)
 {
     switch (opcode) {
+    case audioMasterSizeWindow: {  // noted, not carried out: the window is the caller's
+        std::lock_guard<std::mutex> hold(requestsLock);
+        requests.push_back({opcode, index, opt, value});
+        return 0;
+    }
     case audioMasterGetTime:
         return hasTransport ? reinterpret_cast<VstIntPtr>(&transport) : 0;
     case audioMasterAutomate:
     case audioMasterBeginEdit:
     case audioMasterEndEdit: {
         std::lock_guard<std::mutex> hold(requestsLock);
-        requests.push_back({opcode, index, opt});
+        requests.push_back({opcode, index, opt, value});
         return 1;
     }
     default:

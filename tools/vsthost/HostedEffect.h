@@ -16,6 +16,7 @@ struct HostRequest {
     VstInt32 opcode;
     VstInt32 index;
     float opt;
+    VstIntPtr value;
 };
 
 class HostedEffect {
@@ -50,7 +51,7 @@ public:
     // The transport getTime answers with; until set, getTime answers null.
     void setTransport(const VstTimeInfo& info);
 
-    // Automate, BeginEdit and EndEdit requests received so far.
+    // Automate, BeginEdit, EndEdit and SizeWindow requests received so far.
     std::vector<HostRequest> takeRequests();
 
     // effClose: the plug-in deletes itself.
