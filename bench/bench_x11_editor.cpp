@@ -1,6 +1,7 @@
 // The limiter's X11 editor under an Xvfb of the benchmark's own, as a host drives it: one effEditIdle
 // that finds a new meter block (events, take, redraw, present, and one round trip so the server has
-// drawn it), and one after a knob's value changed. Goal: under 1 ms each.
+// drawn it), and one after a knob's value changed, at the usual size and at twice it (the argument).
+// Goal: under 1 ms each.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -27,11 +28,13 @@ struct OpenEditor {
             state.SkipWithError(("skipped, no X server: " + error).c_str());
             return false;
         }
-        host = VstHost::X11HostWindow::create(160, 260);
+        const int scale = static_cast<int>(state.range(0));
+        host = VstHost::X11HostWindow::create(160 * scale, 260 * scale);
         limiter.reset(new Limiter(nullptr, [](Limiter& self) -> AEffEditor* {
             return new X11Edit::VstEditor(self.editorLayout(), &self);
         }));
         editor = static_cast<X11Edit::VstEditor*>(limiter->getEditor());
+        editor->setContentScale(static_cast<float>(scale));
         if (!host || !editor->open(host->editorParent())) {
             state.SkipWithError("skipped, the editor cannot be opened");
             return false;
@@ -70,7 +73,7 @@ void EditorIdleWithNewMeterBlock(benchmark::State& state)
         e.editor->openWindow()->sync();
     }
 }
-BENCHMARK(EditorIdleWithNewMeterBlock)->Unit(benchmark::kMicrosecond);
+BENCHMARK(EditorIdleWithNewMeterBlock)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 void EditorIdleAfterKnobMoved(benchmark::State& state)
 {
@@ -84,6 +87,6 @@ void EditorIdleAfterKnobMoved(benchmark::State& state)
         e.editor->openWindow()->sync();
     }
 }
-BENCHMARK(EditorIdleAfterKnobMoved)->Unit(benchmark::kMicrosecond);
+BENCHMARK(EditorIdleAfterKnobMoved)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

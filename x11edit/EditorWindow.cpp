@@ -44,12 +44,15 @@ void blendAt(Pixa::Canvas& target, const Pixa::Canvas& source, int x, int y)
 
 }  // namespace
 
-EditorWindow::EditorWindow(const EditorLayout& layout, PlugEdit::EditorOps& ops, PlugEdit::MeterMailbox& meters)
-    : layout(layout), ops(ops), meters(meters), frame(u(layout.width), u(layout.height)),
-      knobCanvas(KnobGeometry::size, KnobGeometry::size), meterCanvas(u(layout.width), u(layout.height)),
-      scratchCanvas(u(layout.width), u(layout.height))
+EditorWindow::EditorWindow(const EditorLayout& layout, PlugEdit::EditorOps& ops, PlugEdit::MeterMailbox& meters,
+                           int scale)
+    : layout(layout), ops(ops), meters(meters), pixelsPerUnit(scale == 2 ? 2 : 1),
+      frame(u(layout.width * pixelsPerUnit), u(layout.height * pixelsPerUnit)),
+      knobCanvas(u(KnobGeometry::size * pixelsPerUnit), u(KnobGeometry::size * pixelsPerUnit)),
+      meterCanvas(frame.getWidth(), frame.getHeight()), scratchCanvas(frame.getWidth(), frame.getHeight()),
+      overlay(pixelsPerUnit)
 {
-    meterCoverage.create(layout.width, layout.height);
+    meterCoverage.create(layout.width * pixelsPerUnit, layout.height * pixelsPerUnit);
     if (layout.meterBytes > 0)
         meterCopy.reset(new unsigned char[static_cast<std::size_t>(layout.meterBytes)]());
     for (int k = 0; k < 3; ++k) {
@@ -80,7 +83,7 @@ EditorWindow::~EditorWindow()
 
 bool EditorWindow::open(std::uint32_t parent)
 {
-    if (!ChildWindow::open(parent, 0, 0, layout.width, layout.height))
+    if (!ChildWindow::open(parent, 0, 0, layout.width * pixelsPerUnit, layout.height * pixelsPerUnit))
         return false;
     plainText = shiftControlAltHeld();
     dirty = needsPresent = true;
@@ -114,7 +117,7 @@ void EditorWindow::idle()
         return;
     if (meterCopy && meters.takeMeters(meterCopy.get())) {
         PlugEdit::drawMeterPicture(*reinterpret_cast<MeterBlock*>(meterCopy.get()), meterCanvas, scratchCanvas,
-                                   meterCoverage);
+                                   meterCoverage, pixelsPerUnit);
         dirtyMeter = true;
     }
     if (changed.exchange(false, std::memory_order_relaxed) && refreshValues())
@@ -138,17 +141,17 @@ void EditorWindow::idle()
 void EditorWindow::repaintMeter()
 {
     const X11Wrap::Area area = X11Wrap::Area{80, switchTop, 80, 226 - switchTop}.clip(layout.width, layout.height);
-    paintGround(area);
+    paintGround(deviceArea(area));
     for (const SwitchState& s : switches)
         if (s.x + switchWidth > area.x && s.x < area.x + area.width)
             drawSwitch(s);
     if (!needsPresent)
-        present(frame, area);
+        present(frame, deviceArea(area));
 }
 
 void EditorWindow::paintGround(const X11Wrap::Area& area)
 {
-    const Pixa::Canvas& background = backgroundCanvas();
+    const Pixa::Canvas& background = backgroundCanvas(pixelsPerUnit);
     for (int y = area.y; y < area.y + area.height; ++y) {
         Pixa::Color* line = frame.row(u(y));
         const Pixa::Color* meter = meterCanvas.row(u(y));
@@ -174,18 +177,18 @@ void EditorWindow::repaintKnob(int k)
             area = area.unite(line);
     }
     area = area.clip(layout.width, layout.height);
-    paintGround(area);
+    paintGround(deviceArea(area));
     for (int i = 0; i < 2; ++i)
         if (overlapping[i])
             drawSwitch(switches[i]);
     drawKnob(knobs[k]);
     if (!needsPresent)
-        present(frame, area);
+        present(frame, deviceArea(area));
 }
 
 void EditorWindow::redraw()
 {
-    paintGround({0, 0, layout.width, layout.height});
+    paintGround(deviceArea({0, 0, layout.width, layout.height}));
     for (const SwitchState& s : switches)
         drawSwitch(s);
     for (const KnobState& k : knobs)
@@ -197,55 +200,77 @@ void EditorWindow::redraw()
 
 void EditorWindow::drawKnob(const KnobState& knob)
 {
-    PlugEdit::drawKnobPicture(knobCanvas, knob.shownValue, knob.learning, knobStripCanvas());
-    blendAt(frame, knobCanvas, knob.x, knob.y);
+    PlugEdit::drawKnobPicture(knobCanvas, knob.shownValue, knob.learning, knobStripCanvas(pixelsPerUnit), pixelsPerUnit);
+    blendAt(frame, knobCanvas, knob.x * pixelsPerUnit, knob.y * pixelsPerUnit);
     char shown[64] = {}, unit[64] = {}, value[160];
     ops.displayText(knob.index, ops.parameter(knob.index), shown, unit);
     std::snprintf(value, sizeof value, "%s %s", shown, unit);
-    const Pixa::PixelRect band{knob.x, knob.y + KnobGeometry::size - 24, knob.x + KnobGeometry::size,
-                               knob.y + KnobGeometry::size};
-    const bool smooth = !plainText;
+    const Pixa::PixelRect band = deviceRect({knob.x, knob.y + KnobGeometry::size - 24, knob.x + KnobGeometry::size,
+                                         knob.y + KnobGeometry::size});
     Pixa::drawTextInRect(painter, frame, knob.caption, band, Pixa::textSingleLine | Pixa::textCenter,
-                         PlugEdit::editorTextStyle(false, u(layout.accentColour), smooth));
+                         textStyle(false, u(layout.accentColour)));
     if (knob.learning) {
         const int cy = knob.y + static_cast<int>(KnobGeometry::cy);
-        Pixa::drawTextInRect(painter, frame, "learning", {knob.x + 10, cy - 12, knob.x + 70, cy + 12},
-                             Pixa::textSingleLine | Pixa::textVCenter | Pixa::textCenter,
-                             PlugEdit::editorTextStyle(false, white, smooth));
+        Pixa::drawTextInRect(painter, frame, "learning", deviceRect({knob.x + 10, cy - 12, knob.x + 70, cy + 12}),
+                             Pixa::textSingleLine | Pixa::textVCenter | Pixa::textCenter, textStyle(false, white));
     }
     Pixa::drawTextInRect(painter, frame, value, band, Pixa::textSingleLine | Pixa::textBottom | Pixa::textCenter,
-                         PlugEdit::editorTextStyle(knob.dragging, white, smooth));
+                         textStyle(knob.dragging, white));
 }
 
 void EditorWindow::drawSwitch(const SwitchState& s)
 {
-    const Pixa::PixelRect r{s.x, switchTop, s.x + switchWidth, switchTop + switchHeight};
-    const bool smooth = !plainText;
+    const Pixa::PixelRect r = deviceRect({s.x, switchTop, s.x + switchWidth, switchTop + switchHeight});
     const std::uint32_t accent = u(layout.accentColour);
     if (overlay.shown() == Overlay::menu && overlay.owner() == s.index) {
         // Its menu is open: the name alone, bold.
         Pixa::drawTextInRect(painter, frame, s.name, r, Pixa::textSingleLine | Pixa::textBottom | Pixa::textCenter,
-                             PlugEdit::editorTextStyle(true, accent, smooth));
+                             textStyle(true, accent));
         return;
     }
     char full[96], name[64];
     std::snprintf(full, sizeof full, "%s: %s", s.name, s.states[s.isOn]);
     std::snprintf(name, sizeof name, "%s:", s.name);
     Pixa::PixelRect m = Pixa::measureTextRect(full, r, Pixa::textSingleLine | Pixa::textBottom | Pixa::textCenter,
-                                              PlugEdit::editorTextStyle(false, accent, smooth));
+                                              textStyle(false, accent));
     const int shift = (r.right - m.right) / 2;
     m.left += shift;
     m.right += shift;
-    Pixa::drawTextInRect(painter, frame, name, m, Pixa::textSingleLine | Pixa::textBottom,
-                         PlugEdit::editorTextStyle(false, accent, smooth));
+    Pixa::drawTextInRect(painter, frame, name, m, Pixa::textSingleLine | Pixa::textBottom, textStyle(false, accent));
     Pixa::drawTextInRect(painter, frame, s.states[s.isOn], m, Pixa::textSingleLine | Pixa::textBottom | Pixa::textRight,
-                         PlugEdit::editorTextStyle(false, white, smooth));
+                         textStyle(false, white));
 }
 
 void EditorWindow::exposed(const X11Wrap::Area&) { needsPresent = true; }
 
-void EditorWindow::buttonPressed(const PointerEvent& event)
+X11Wrap::Area EditorWindow::deviceArea(const X11Wrap::Area& area) const
 {
+    return {area.x * pixelsPerUnit, area.y * pixelsPerUnit, area.width * pixelsPerUnit, area.height * pixelsPerUnit};
+}
+
+Pixa::PixelRect EditorWindow::deviceRect(const Pixa::PixelRect& r) const
+{
+    return {r.left * pixelsPerUnit, r.top * pixelsPerUnit, r.right * pixelsPerUnit, r.bottom * pixelsPerUnit};
+}
+
+Pixa::TextStyle EditorWindow::textStyle(bool bold, std::uint32_t colorRef) const
+{
+    return PlugEdit::editorTextStyle(bold, colorRef, !plainText, pixelsPerUnit);
+}
+
+// Rounded down, also left of and above the window (a drag goes on there).
+PointerEvent EditorWindow::inUnits(const PointerEvent& event) const
+{
+    auto units = [this](int v) { return v >= 0 ? v / pixelsPerUnit : -((-v + pixelsPerUnit - 1) / pixelsPerUnit); };
+    PointerEvent scaled = event;
+    scaled.x = units(event.x);
+    scaled.y = units(event.y);
+    return scaled;
+}
+
+void EditorWindow::buttonPressed(const PointerEvent& windowEvent)
+{
+    const PointerEvent event = inUnits(windowEvent);
     const bool left = event.button == PointerEvent::left, right = event.button == PointerEvent::right;
     if (!left && !right)
         return;
@@ -332,8 +357,9 @@ void EditorWindow::choose(unsigned command)
     dirty = true;
 }
 
-void EditorWindow::buttonReleased(const PointerEvent& event)
+void EditorWindow::buttonReleased(const PointerEvent& windowEvent)
 {
+    const PointerEvent event = inUnits(windowEvent);
     if (event.button != PointerEvent::left || dragKnob < 0)
         return;
     KnobState& k = knobs[dragKnob];
@@ -343,8 +369,9 @@ void EditorWindow::buttonReleased(const PointerEvent& event)
     dragKnob = -1;
 }
 
-void EditorWindow::pointerMoved(const PointerEvent& event)
+void EditorWindow::pointerMoved(const PointerEvent& windowEvent)
 {
+    const PointerEvent event = inUnits(windowEvent);
     if (dragKnob >= 0) {
         KnobState& k = knobs[dragKnob];
         PlugEdit::OpsGestures gestures(ops, k.index);

@@ -1,7 +1,9 @@
 // The limiter's editor on X11: one child window into which everything is drawn (background, meter,
 // knobs, switches, texts in the built-in font, menus and the save question as overlays). It knows the
 // plug-in only through the editor's operations and a meter mailbox, so any plug-in format can show it.
-// No thread of its own: idle() does everything, on the host's user-interface thread.
+// No thread of its own: idle() does everything, on the host's user-interface thread. At a scale of 2
+// the window is twice the size and everything in it is drawn at twice the size; the editor's decisions
+// (layout, hit tests, drags) stay in its own units, the pointer's position divided by the scale.
 #pragma once
 
 #include <atomic>
@@ -22,15 +24,17 @@ namespace X11Edit {
 
 class EditorWindow : private X11Wrap::ChildWindow {
 public:
-    EditorWindow(const EditorLayout& layout, PlugEdit::EditorOps& ops, PlugEdit::MeterMailbox& meters);
+    EditorWindow(const EditorLayout& layout, PlugEdit::EditorOps& ops, PlugEdit::MeterMailbox& meters, int scale = 1);
     ~EditorWindow() override;
 
     // A child of the host's window; false without an X server or that window. Shift, Control and Alt
     // held at this moment turn the texts' anti-aliasing off.
     bool open(std::uint32_t parent);
     using ChildWindow::close;
+    using ChildWindow::height;
     using ChildWindow::isOpen;
     using ChildWindow::sync;
+    using ChildWindow::width;
     using ChildWindow::windowId;
 
     // Events, the newest meter block, values and learn states, redraw, present.
@@ -39,6 +43,7 @@ public:
     void noteChange() { changed.store(true, std::memory_order_relaxed); }
 
     const Pixa::Canvas& picture() const { return frame; }
+    int scale() const { return pixelsPerUnit; }
     // Draws the picture of the current state without a window (tests, the renderer).
     void redraw();
 
@@ -62,7 +67,12 @@ private:
     };
 
     bool refreshValues();
-    // The background and the meter over it, inside the area.
+    // From the editor's units to the window's pixels.
+    X11Wrap::Area deviceArea(const X11Wrap::Area& area) const;
+    Pixa::PixelRect deviceRect(const Pixa::PixelRect& r) const;
+    Pixa::TextStyle textStyle(bool bold, std::uint32_t colorRef) const;
+    X11Wrap::PointerEvent inUnits(const X11Wrap::PointerEvent& event) const;
+    // The background and the meter over it, inside the area (in the window's pixels).
     void paintGround(const X11Wrap::Area& area);
     // One knob's square alone, put to the window at once.
     void repaintKnob(int k);
@@ -76,6 +86,7 @@ private:
     const EditorLayout& layout;
     PlugEdit::EditorOps& ops;
     PlugEdit::MeterMailbox& meters;
+    const int pixelsPerUnit;
     Pixa::Canvas frame, knobCanvas, meterCanvas, scratchCanvas;
     Pixa::CoverageBuffer meterCoverage;
     std::unique_ptr<unsigned char[]> meterCopy;

@@ -24,19 +24,21 @@ void fill(Pixa::Canvas& canvas, const PixelRect& r, Pixa::Color color)
             canvas.row(static_cast<std::uint32_t>(y))[x] = color;
 }
 
-void frame(Pixa::Canvas& canvas, const PixelRect& r, Pixa::Color color)
+void frame(Pixa::Canvas& canvas, const PixelRect& r, Pixa::Color color, int width)
 {
-    fill(canvas, {r.left, r.top, r.right, r.top + 1}, color);
-    fill(canvas, {r.left, r.bottom - 1, r.right, r.bottom}, color);
-    fill(canvas, {r.left, r.top, r.left + 1, r.bottom}, color);
-    fill(canvas, {r.right - 1, r.top, r.right, r.bottom}, color);
+    fill(canvas, {r.left, r.top, r.right, r.top + width}, color);
+    fill(canvas, {r.left, r.bottom - width, r.right, r.bottom}, color);
+    fill(canvas, {r.left, r.top, r.left + width, r.bottom}, color);
+    fill(canvas, {r.right - width, r.top, r.right, r.bottom}, color);
 }
 
 int clampInto(int at, int size, int bound) { return std::max(0, std::min(at, bound - size)); }
 
+}  // namespace
+
 // The question's lines broken at spaces where they are wider than the box (a message box wraps too);
 // a continuation keeps the line's leading spaces.
-std::string wrapLines(const std::string& text, int width, const Pixa::TextStyle& style)
+std::string Overlay::wrapLines(const std::string& text, int width) const
 {
     std::string out;
     std::size_t start = 0;
@@ -52,7 +54,7 @@ std::string wrapLines(const std::string& text, int width, const Pixa::TextStyle&
             std::size_t next = line.find(' ', at == 0 ? indent : at + 1);
             next = next == std::string::npos ? line.size() : next;
             const std::string word = line.substr(at, next - at);
-            if (!current.empty() && Pixa::textWidth(current + word, style) > width) {
+            if (!current.empty() && unitsWide(current + word, Pixa::textNoPrefix) > width) {
                 out += current + '\n';
                 current = std::string(indent + 2, ' ') + word.substr(word.find_first_not_of(' '));
             } else {
@@ -66,7 +68,17 @@ std::string wrapLines(const std::string& text, int width, const Pixa::TextStyle&
     return out;
 }
 
-}  // namespace
+Pixa::TextStyle Overlay::textStyle(bool bold, std::uint32_t colorRef) const
+{
+    return PlugEdit::editorTextStyle(bold, colorRef, !plain, scale);
+}
+
+int Overlay::unitsWide(const std::string& text, std::uint32_t format) const
+{
+    const Pixa::PixelRect measured = Pixa::measureTextRect(text, {0, 0, 1 << 20, 1 << 10}, Pixa::textSingleLine | format,
+                                                           PlugEdit::editorTextStyle(false, white, true, scale));
+    return (measured.right + scale - 1) / scale;
+}
 
 void Overlay::showMenu(std::vector<PlugEdit::MenuItem> list, int owner, int x, int y, int windowWidth,
                        int windowHeight, bool plainText)
@@ -75,10 +87,9 @@ void Overlay::showMenu(std::vector<PlugEdit::MenuItem> list, int owner, int x, i
     ownerIndex = owner;
     plain = plainText;
     int width = 0, height = 2 * margin;
-    const Pixa::TextStyle style = PlugEdit::editorTextStyle(false, white, true);
     for (const PlugEdit::MenuItem& item : items) {
         height += item.separator() ? separatorHeight : itemHeight;
-        width = std::max(width, Pixa::measureTextRect(item.text, {0, 0, 1000, itemHeight}, Pixa::textSingleLine, style).right);
+        width = std::max(width, unitsWide(item.text, 0));  // '&' marks a mnemonic
     }
     width = std::min(width + textIndent + 2 * margin + 4, windowWidth);
     x = clampInto(x, width, windowWidth);
@@ -94,10 +105,11 @@ void Overlay::showQuestion(const char* titleText, const char* questionText, int 
     title = titleText;
     plain = plainText;
     ownerIndex = -1;
-    const Pixa::TextStyle style = PlugEdit::editorTextStyle(false, white, true);
-    text = wrapLines(questionText, windowWidth - 14, style);
+    text = wrapLines(questionText, windowWidth - 14);
     const int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-    const int height = 22 + lines * Pixa::lineMetrics(*style.font, style.size).height + 30;
+    const Pixa::TextStyle style = textStyle(false, white);
+    const int lineHeight = (Pixa::lineMetrics(*style.font, style.size).height + scale - 1) / scale;
+    const int height = 22 + lines * lineHeight + 30;
     box = {2, (windowHeight - height) / 2, windowWidth - 2, (windowHeight - height) / 2 + height};
     const int buttonsTop = box.bottom - 22;
     okButton = {box.left + 12, buttonsTop, box.left + 68, buttonsTop + 16};
@@ -167,40 +179,37 @@ void Overlay::draw(Pixa::Canvas& canvas, Pixa::TextPainter& painter, std::uint32
     if (kind == none)
         return;
     const Pixa::Color accent = Pixa::colorFromColorRef(accentColorRef);
-    fill(canvas, box, menuGround);
-    frame(canvas, box, accent);
+    fill(canvas, device(box), menuGround);
+    frame(canvas, device(box), accent, scale);
     if (kind == menu) {
         for (int i = 0; i < static_cast<int>(items.size()); ++i) {
             const PlugEdit::MenuItem& item = items[static_cast<std::size_t>(i)];
             const PixelRect r = itemRect(i);
             if (item.separator()) {
-                fill(canvas, {r.left + 2, r.top + 2, r.right - 2, r.top + 3}, 0xFF505050);
+                fill(canvas, device({r.left + 2, r.top + 2, r.right - 2, r.top + 3}), 0xFF505050);
                 continue;
             }
             if (i == hovered)
-                fill(canvas, r, highlight);
+                fill(canvas, device(r), highlight);
             if (item.checked)
-                fill(canvas, {r.left + 4, r.top + 5, r.left + 8, r.top + 9}, 0xFFFFFFFF);
-            Pixa::drawTextInRect(painter, canvas, item.text, {r.left + textIndent, r.top, r.right, r.bottom},
-                                 Pixa::textSingleLine | Pixa::textVCenter,
-                                 PlugEdit::editorTextStyle(false, item.enabled ? white : grey, !plain));
+                fill(canvas, device({r.left + 4, r.top + 5, r.left + 8, r.top + 9}), 0xFFFFFFFF);
+            Pixa::drawTextInRect(painter, canvas, item.text, device({r.left + textIndent, r.top, r.right, r.bottom}),
+                                 Pixa::textSingleLine | Pixa::textVCenter, textStyle(false, item.enabled ? white : grey));
         }
         return;
     }
-    Pixa::drawTextInRect(painter, canvas, title, {box.left + 6, box.top + 3, box.right - 6, box.top + 19},
-                         Pixa::textSingleLine | Pixa::textVCenter | Pixa::textNoPrefix,
-                         PlugEdit::editorTextStyle(true, accentColorRef, !plain));
-    Pixa::drawTextInRect(painter, canvas, text, {box.left + 6, box.top + 22, box.right - 4, box.bottom - 24},
-                         Pixa::textLeft | Pixa::textNoPrefix, PlugEdit::editorTextStyle(false, white, !plain));
+    Pixa::drawTextInRect(painter, canvas, title, device({box.left + 6, box.top + 3, box.right - 6, box.top + 19}),
+                         Pixa::textSingleLine | Pixa::textVCenter | Pixa::textNoPrefix, textStyle(true, accentColorRef));
+    Pixa::drawTextInRect(painter, canvas, text, device({box.left + 6, box.top + 22, box.right - 4, box.bottom - 24}),
+                         Pixa::textLeft | Pixa::textNoPrefix, textStyle(false, white));
     const PixelRect buttons[2] = {okButton, cancelButton};
     const char* labels[2] = {"OK", "Cancel"};
     for (int b = 0; b < 2; ++b) {
         if (hovered == b)
-            fill(canvas, buttons[b], highlight);
-        frame(canvas, buttons[b], accent);
-        Pixa::drawTextInRect(painter, canvas, labels[b], buttons[b],
-                             Pixa::textSingleLine | Pixa::textVCenter | Pixa::textCenter,
-                             PlugEdit::editorTextStyle(false, white, !plain));
+            fill(canvas, device(buttons[b]), highlight);
+        frame(canvas, device(buttons[b]), accent, scale);
+        Pixa::drawTextInRect(painter, canvas, labels[b], device(buttons[b]),
+                             Pixa::textSingleLine | Pixa::textVCenter | Pixa::textCenter, textStyle(false, white));
     }
 }
 

@@ -17,6 +17,10 @@ public:
     enum Kind { none, menu, question };
     static constexpr unsigned answerYes = 1, answerNo = 0;
 
+    // Places and hit-tests in the editor's units; draws at `scale` device pixels per unit, its texts
+    // measured at that size.
+    explicit Overlay(int scale = 1) : scale(scale) {}
+
     // A menu whose top-left corner is at (x, y), moved inside the window where needed.
     void showMenu(std::vector<PlugEdit::MenuItem> items, int owner, int x, int y, int windowWidth, int windowHeight,
                   bool plainText);
@@ -38,6 +42,13 @@ public:
 private:
     int itemAt(int x, int y) const;
     Pixa::PixelRect itemRect(int i) const;
+    Pixa::PixelRect device(const Pixa::PixelRect& r) const { return {r.left * scale, r.top * scale, r.right * scale, r.bottom * scale}; }
+    Pixa::TextStyle textStyle(bool bold, std::uint32_t colorRef) const;
+    // A single line's width in the editor's units, rounded up, as it measures at the drawing size.
+    int unitsWide(const std::string& text, std::uint32_t format) const;
+    std::string wrapLines(const std::string& text, int width) const;
+
+    int scale;
 
     Kind kind = none;
     std::vector<PlugEdit::MenuItem> items;

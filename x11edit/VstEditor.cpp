@@ -2,7 +2,9 @@
 
 #include <cstdint>
 
+#include "host/AudioEffectX.h"
 #include "plugcore/Plug.h"
+#include "x11edit/EditorScale.h"
 
 namespace X11Edit {
 
@@ -21,7 +23,35 @@ bool VstEditor::getRect(ERect** out)
 {
     if (!out)
         return false;
+    const int s = scale();
+    rect.bottom = static_cast<VstInt16>(layout.height * s);
+    rect.right = static_cast<VstInt16>(layout.width * s);
     *out = &rect;
+    return true;
+}
+
+int VstEditor::scale()
+{
+    if (fromHost)
+        return fromHost;
+    if (!fromDesktop)
+        fromDesktop = desktopScale();
+    return fromDesktop;
+}
+
+bool VstEditor::setContentScale(float factor)
+{
+    const int asked = scaleForFactor(factor);
+    if (!asked)
+        return false;
+    fromHost = asked;
+    if (window && window->scale() != fromHost) {
+        void* parent = systemWindow;
+        close();
+        open(parent);
+        if (auto* host = dynamic_cast<AudioEffectX*>(effect))
+            host->sizeWindow(layout.width * fromHost, layout.height * fromHost);
+    }
     return true;
 }
 
@@ -32,7 +62,7 @@ bool VstEditor::open(void* parentWindow)
     // Made outside the lock (it connects to the server); entered under it.
     std::unique_ptr<EditorWindow> made;
     try {
-        made.reset(new EditorWindow(layout, *this, *this));
+        made.reset(new EditorWindow(layout, *this, *this, scale()));
     } catch (...) {
         return false;
     }

@@ -1,6 +1,7 @@
 // The X11 editor as a VST editor: effEditOpen's pointer is the host's window id, effEditIdle drives the
 // window. The editor lock (EditCore) keeps the other threads off the window while it is made or
 // destroyed; they only mark that something changed, and the next idle call looks.
+// The host's factor ('PreS'/'AeCs' request), else the desktop's, decides the editor's scale.
 #pragma once
 
 #include <memory>
@@ -23,6 +24,10 @@ public:
     void close() override;
     bool isOpen() override { return window != nullptr; }
     void idle() override;
+    // Taken at once; an open editor is made again at the new size and the host asked to fit it.
+    bool setContentScale(float factor) override;
+    // 1 or 2: what the next window is drawn at.
+    int scale();
 
     EditorWindow* openWindow() const { return window.get(); }
 
@@ -33,6 +38,8 @@ protected:
 private:
     ERect rect;
     const EditorLayout& layout;
+    int fromHost = 0;     // 0 until the host asks
+    int fromDesktop = 0;  // 0 until the desktop has been asked
     std::unique_ptr<EditorWindow> window;
 };
 

@@ -4,8 +4,10 @@
 
 namespace Render {
 
-bool EditorCapture::askEditorSize(VstHost::HostedEffect& hosted, std::string& error)
+bool EditorCapture::askEditorSize(VstHost::HostedEffect& hosted, float scale, std::string& error)
 {
+    if (scale > 0.0f)
+        hosted.dispatch(effVendorSpecific, kVendorEditorScale, kVendorEditorScaleValue, nullptr, scale);
     ERect* rect = nullptr;
     if (!(hosted.effect()->flags & effFlagsHasEditor) || !hosted.dispatch(effEditGetRect, 0, 0, &rect) || !rect) {
         error = "the plug-in has no editor in this build";

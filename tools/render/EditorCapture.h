@@ -14,7 +14,8 @@ namespace Render {
 class EditorCapture {
 public:
     // Opens the editor; false (with a reason) when the plug-in has none or the window cannot be made.
-    bool open(VstHost::HostedEffect& host, std::string& error);
+    // A scale above 0 is first asked of the plug-in as hosts ask for a larger editor.
+    bool open(VstHost::HostedEffect& host, std::string& error, float scale = 0.0f);
     EditorCapture();
     ~EditorCapture();
     EditorCapture(const EditorCapture&) = delete;
@@ -29,7 +30,7 @@ public:
 
 private:
     // Asks the plug-in for its editor's size; false (with a reason) when it has no editor.
-    bool askEditorSize(VstHost::HostedEffect& hosted, std::string& error);
+    bool askEditorSize(VstHost::HostedEffect& hosted, float scale, std::string& error);
     // Lets the editor run for a while, then makes sure it has drawn.
     void settle(int milliseconds);
     // What the host does between audio blocks: window messages on Windows, one idle call on X11.

@@ -15,9 +15,9 @@ struct EditorCapture::Frame {
 
 EditorCapture::EditorCapture() = default;
 
-bool EditorCapture::open(VstHost::HostedEffect& hosted, std::string& error)
+bool EditorCapture::open(VstHost::HostedEffect& hosted, std::string& error, float scale)
 {
-    if (!askEditorSize(hosted, error))
+    if (!askEditorSize(hosted, scale, error))
         return false;
     HWND window = VstHost::createHostWindow(width, height);
     if (!window) {

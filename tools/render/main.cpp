@@ -56,8 +56,9 @@ const char* const usageText =
     "  --save-bank FILE     after rendering, save the bank (.fxb); --save-program FILE the program (.fxp)\n"
     "  --info               print the plug-in's descriptor and answers, render nothing\n"
     "  --editor-png FILE    open the editor while rendering and save a picture of it at the end\n"
-    "                       (Windows builds; under Wine here)\n"
-    "  --editor-frames DIR  also save a picture every --editor-every MS of audio (default 250) into DIR\n";
+    "                       (on Linux it needs an X server: DISPLAY, or xvfb-run)\n"
+    "  --editor-frames DIR  also save a picture every --editor-every MS of audio (default 250) into DIR\n"
+    "  --editor-scale S     ask for the editor drawn S times its size, as hosts do (the Linux editor: 2)\n";
 
 struct Options {
     Render::JobSettings job;
@@ -67,6 +68,7 @@ struct Options {
     std::string saveBank, saveProgram;
     std::string editorPicture, editorFrames;
     int editorEveryMs = 250;
+    float editorScale = 0.0f;
     bool info = false;
 };
 
@@ -131,6 +133,11 @@ int parseArguments(int argc, char** argv, Options& o)
             o.editorPicture = argv[++i];
         } else if (arg == "--editor-frames" && hasValue) {
             o.editorFrames = argv[++i];
+        } else if (arg == "--editor-scale" && hasValue) {
+            char* end = nullptr;
+            o.editorScale = std::strtof(argv[++i], &end);
+            if (*end || !(o.editorScale >= 1.0f && o.editorScale <= 4.0f))
+                return fail("--editor-scale takes a factor from 1 to 4"), 2;
         } else if (arg == "--editor-every" && hasValue) {
             if (!parseInt(argv[++i], o.editorEveryMs, 1, 3600000))
                 return fail("--editor-every takes milliseconds from 1"), 2;
@@ -234,7 +241,7 @@ int main(int argc, char** argv)
     if (!o.editorPicture.empty() || !o.editorFrames.empty()) {
         o.job.beforeRender = [&](VstHost::HostedEffect& host, Render::RenderOptions& render, double rate,
                                  std::string& error) {
-            if (!editor.emplace().open(host, error))
+            if (!editor.emplace().open(host, error, o.editorScale))
                 return false;
             if (!o.editorFrames.empty())
                 editor->photographEvery(static_cast<std::size_t>(rate * o.editorEveryMs / 1000.0), o.editorFrames);
