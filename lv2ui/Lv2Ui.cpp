@@ -1,7 +1,10 @@
 // The limiter's editor as the LV2 plug-in's X11 user interface: the editor window of the VST .so,
 // a child of the host's window (ui:parent), driven by the host's idle calls. Its values go out and
 // come back through the control ports; the meter arrives as the meter ports' values.
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include <cstdint>
 #include <cstring>
@@ -13,6 +16,7 @@
 #include "lv2/Lv2Ports.h"
 #include "lv2ui/PortOps.h"
 #include "plugedit/MeterMailbox.h"
+#include "x11edit/EditorScale.h"
 #include "x11edit/EditorWindow.h"
 
 namespace {
@@ -63,6 +67,23 @@ const void* featureData(const LV2_Feature* const* features, const char* uri)
     return nullptr;
 }
 
+// The host's ui:scaleFactor option where it gives one, else the desktop's.
+int editorScale(const LV2_Feature* const* features)
+{
+    const auto* options = static_cast<const LV2_Options_Option*>(featureData(features, LV2_OPTIONS__options));
+    const auto* map = static_cast<const LV2_URID_Map*>(featureData(features, LV2_URID__map));
+    if (options && map) {
+        const LV2_URID scaleFactor = map->map(map->handle, LV2_UI__scaleFactor);
+        const LV2_URID atomFloat = map->map(map->handle, LV2_ATOM__Float);
+        for (; options->key; ++options)
+            if (options->key == scaleFactor && options->type == atomFloat && options->size == sizeof(float) &&
+                options->value)
+                if (const int scale = X11Edit::scaleForFactor(*static_cast<const float*>(options->value)))
+                    return scale;
+    }
+    return X11Edit::desktopScale();
+}
+
 LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const char*, LV2UI_Write_Function write,
                          LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features)
 {
@@ -73,7 +94,8 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
     try {
         made.reset(
             new Interface(write, controller, static_cast<const LV2UI_Touch*>(featureData(features, LV2_UI__touch))));
-        made->window.reset(new X11Edit::EditorWindow(made->ops.layout(), made->ops, made->mailbox));
+        made->window.reset(
+            new X11Edit::EditorWindow(made->ops.layout(), made->ops, made->mailbox, editorScale(features)));
     } catch (...) {
         return nullptr;
     }
@@ -82,7 +104,7 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
     made->window->idle();  // shows itself before the host's first idle call
     const auto* resize = static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize));
     if (resize && resize->ui_resize)
-        resize->ui_resize(resize->handle, made->ops.layout().width, made->ops.layout().height);
+        resize->ui_resize(resize->handle, made->window->width(), made->window->height());
     if (widget)
         *widget = reinterpret_cast<LV2UI_Widget>(static_cast<std::uintptr_t>(made->window->windowId()));
     return made.release();

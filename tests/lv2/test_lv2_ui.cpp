@@ -3,7 +3,10 @@
 // on a knob writes the control port in display units, bracketed by ui:touch.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include <chrono>
 #include <cstdint>
@@ -70,12 +73,20 @@ protected:
             descriptor->cleanup(handle);
     }
 
-    void instantiate()
+    // With a scale factor, the host also passes it as the ui:scaleFactor option (and its URID map).
+    void instantiate(float scaleFactor = 0.0f)
     {
         parentFeature = {LV2_UI__parent, hostWindow->editorParent()};
         touchFeature = {LV2_UI__touch, &touch};
         resizeFeature = {LV2_UI__resize, &resize};
-        const LV2_Feature* features[] = {&parentFeature, &touchFeature, &resizeFeature, nullptr};
+        const LV2_Options_Option options[] = {
+            {LV2_OPTIONS_INSTANCE, 0, mapUri(this, LV2_UI__scaleFactor), sizeof(float), mapUri(this, LV2_ATOM__Float),
+             &scaleFactor},
+            {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+        optionsFeature = {LV2_OPTIONS__options, const_cast<LV2_Options_Option*>(options)};
+        mapFeature = {LV2_URID__map, &map};
+        const LV2_Feature* features[] = {&parentFeature, &touchFeature, &resizeFeature,
+                                         scaleFactor > 0.0f ? &optionsFeature : nullptr, &mapFeature, nullptr};
         handle = descriptor->instantiate(descriptor, ProductFacts::lv2Uri, "", writePort, this, &widget, features);
         ASSERT_NE(handle, nullptr);
     }
@@ -111,6 +122,15 @@ protected:
         static_cast<Lv2Ui*>(self)->askedSize = {w, h};
         return 0;
     }
+    static LV2_URID mapUri(LV2_URID_Map_Handle self, const char* uri)
+    {
+        std::vector<std::string>& uris = static_cast<Lv2Ui*>(self)->uris;
+        for (std::size_t i = 0; i < uris.size(); ++i)
+            if (uris[i] == uri)
+                return static_cast<LV2_URID>(i + 1);
+        uris.push_back(uri);
+        return static_cast<LV2_URID>(uris.size());
+    }
     static void touched(LV2UI_Feature_Handle self, std::uint32_t port, bool grabbed)
     {
         static_cast<Lv2Ui*>(self)->touches.push_back({port, grabbed});
@@ -122,7 +142,9 @@ protected:
     int (*idleCall)(LV2UI_Handle) = nullptr;
     LV2UI_Touch touch{this, touched};
     LV2UI_Resize resize{this, resized};
-    LV2_Feature parentFeature{}, touchFeature{}, resizeFeature{};
+    LV2_URID_Map map{this, mapUri};
+    std::vector<std::string> uris;
+    LV2_Feature parentFeature{}, touchFeature{}, resizeFeature{}, optionsFeature{}, mapFeature{};
     std::pair<int, int> askedSize{0, 0};
     LV2UI_Handle handle = nullptr;
     LV2UI_Widget widget = nullptr;
@@ -206,6 +228,30 @@ TEST_F(Lv2Ui, DragOnAKnobWritesItsPortInDisplayUnits)
     ASSERT_GE(touches.size(), 2u);
     EXPECT_EQ(touches.front(), std::make_pair(Lv2Ports::firstControl + LimiterParams::threshold, true));
     EXPECT_EQ(touches.back(), std::make_pair(Lv2Ports::firstControl + LimiterParams::threshold, false));
+}
+
+// The host's ui:scaleFactor of 2: the editor twice the size, the host's window asked for it, and the
+// pointer taken in the editor's units (two window pixels down per step of the drag).
+TEST_F(Lv2Ui, HostsScaleFactorDrawsTwiceTheSize)
+{
+    hostWindow = VstHost::X11HostWindow::create(2 * width, 2 * height);
+    instantiate(2.0f);
+    EXPECT_EQ(askedSize, std::make_pair(2 * width, 2 * height));
+    EXPECT_EQ(idle(), 0);
+    auto connection = X11Wrap::Connection::open();
+    const std::vector<std::uint32_t> shown = TestSupport::readWindowPixels(
+        *connection, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(widget)), 2 * width, 2 * height);
+    EXPECT_EQ(shown.size(), 4u * width * height);
+
+    pointer.moveTo(hostWindow->window(), 2 * thresholdX, 2 * thresholdY);
+    pointer.press(left);
+    idle();
+    pointer.moveTo(hostWindow->window(), 2 * thresholdX, 2 * thresholdY + 80);
+    idle();
+    pointer.release(left);
+    idle();
+    ASSERT_FALSE(writes.empty());
+    EXPECT_NEAR(writes.back().value, -2.0f, 0.01f) << "40 of the editor's pixels down from 0 dB: a tenth of the range";
 }
 
 TEST_F(Lv2Ui, IdleReportsTheWindowGoneWhenTheHostDestroysIt)

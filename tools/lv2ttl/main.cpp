@@ -24,6 +24,7 @@ const char* const prefixes = "@prefix atom:  <http://lv2plug.in/ns/ext/atom#> .\
                              "@prefix foaf:  <http://xmlns.com/foaf/0.1/> .\n"
                              "@prefix lv2:   <http://lv2plug.in/ns/lv2core#> .\n"
                              "@prefix midi:  <http://lv2plug.in/ns/ext/midi#> .\n"
+                             "@prefix opts:  <http://lv2plug.in/ns/ext/options#> .\n"
                              "@prefix pprop: <http://lv2plug.in/ns/ext/port-props#> .\n"
                              "@prefix rdf:   <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
                              "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n"
@@ -130,7 +131,8 @@ std::string description()
     // sent to it as they change.
     out << "<" << ProductFacts::lv2UiUri << ">\n    a ui:X11UI ;\n"
         << "    lv2:requiredFeature ui:parent , ui:idleInterface ;\n"
-        << "    lv2:optionalFeature ui:touch , ui:resize ;\n"
+        << "    lv2:optionalFeature ui:touch , ui:resize , opts:options , urid:map ;\n"
+        << "    opts:supportedOption ui:scaleFactor ;\n"
         << "    lv2:extensionData ui:idleInterface ;\n"
         << "    ui:portNotification";
     for (unsigned m = 0; m < count - firstMeter; ++m)
