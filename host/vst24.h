@@ -230,6 +230,8 @@ constexpr int kVstMaxShortLabelLen = 8;
 
 enum VstPlugCategory : VstInt32 { kPlugCategUnknown = 0, kPlugCategEffect, kPlugCategSynth, kPlugCategAnalysis };
 enum VstProcessPrecision : VstInt32 { kVstProcessPrecision32 = 0, kVstProcessPrecision64 = 1 };
+// effEditKeyDown's value: keys named apart from any keyboard layout (the start of the list).
+enum VstVirtualKey : VstInt32 { VKEY_BACK = 1, VKEY_TAB, VKEY_CLEAR, VKEY_RETURN, VKEY_PAUSE, VKEY_ESCAPE, VKEY_SPACE };
 
 // --- Events ---------------------------------------------------------------------------------------
 

@@ -115,6 +115,7 @@ void EditorWindow::idle()
 {
     if (!dispatchEvents())
         return;
+    keyFocusFollowsOverlay();
     if (meterCopy && meters.takeMeters(meterCopy.get())) {
         PlugEdit::drawMeterPicture(*reinterpret_cast<MeterBlock*>(meterCopy.get()), meterCanvas, scratchCanvas,
                                    meterCoverage, pixelsPerUnit);
@@ -346,6 +347,32 @@ void EditorWindow::buttonPressed(const PointerEvent& windowEvent)
                          layout.height, plainText);
         dirty = true;
     }
+}
+
+// Hosts seldom give a plug-in's window the focus, so Escape could not reach an open overlay: the window
+// holds the focus while one shows and hands it back when it goes.
+void EditorWindow::keyFocusFollowsOverlay()
+{
+    if (overlay.shown() != Overlay::none)
+        takeKeyFocus();
+    else
+        giveKeyFocusBack();
+}
+
+bool EditorWindow::cancelOverlay()
+{
+    if (overlay.shown() == Overlay::none)
+        return false;
+    overlay.dismiss();
+    dirty = true;
+    keyFocusFollowsOverlay();
+    return true;
+}
+
+void EditorWindow::keyPressed(std::uint32_t keysym)
+{
+    if (keysym == X11Wrap::keysymEscape)
+        cancelOverlay();
 }
 
 void EditorWindow::choose(unsigned command)

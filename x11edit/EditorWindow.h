@@ -41,6 +41,9 @@ public:
     void idle();
     // Any thread: something the window shows changed (the next idle looks).
     void noteChange() { changed.store(true, std::memory_order_relaxed); }
+    // Escape, from our window's keys or the host's: a shown menu goes with nothing chosen, the save
+    // question as if answered Cancel. False when nothing was shown.
+    bool cancelOverlay();
 
     const Pixa::Canvas& picture() const { return frame; }
     int scale() const { return pixelsPerUnit; }
@@ -52,6 +55,7 @@ protected:
     void buttonPressed(const X11Wrap::PointerEvent& event) override;
     void buttonReleased(const X11Wrap::PointerEvent& event) override;
     void pointerMoved(const X11Wrap::PointerEvent& event) override;
+    void keyPressed(std::uint32_t keysym) override;
 
 private:
     struct KnobState : PlugEdit::KnobDrag {
@@ -80,6 +84,7 @@ private:
     // The meter's columns and the switch line above them, put to the window at once.
     void repaintMeter();
     void choose(unsigned command);
+    void keyFocusFollowsOverlay();
     void drawKnob(const KnobState& knob);
     void drawSwitch(const SwitchState& s);
 

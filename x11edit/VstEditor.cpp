@@ -92,6 +92,11 @@ void VstEditor::idle()
         window->idle();
 }
 
+bool VstEditor::onKeyDown(VstInt32, VstInt32 virtualKey, VstInt32)
+{
+    return window && virtualKey == VKEY_ESCAPE && window->cancelOverlay();
+}
+
 bool VstEditor::postToControl(int, unsigned, std::uint32_t)
 {
     if (!window)

@@ -28,6 +28,9 @@ public:
     bool setContentScale(float factor) override;
     // 1 or 2: what the next window is drawn at.
     int scale();
+    // Escape closes a shown menu or the save question (true: the key was ours); every other key, and
+    // Escape with nothing shown, stays the host's.
+    bool onKeyDown(VstInt32 character, VstInt32 virtualKey, VstInt32 modifiers) override;
 
     EditorWindow* openWindow() const { return window.get(); }
 

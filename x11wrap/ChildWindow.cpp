@@ -1,5 +1,6 @@
 #include "x11wrap/ChildWindow.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace X11Wrap {
@@ -65,6 +66,7 @@ bool ChildWindow::open(std::uint32_t parent, int x, int y, int width, int height
     xcb_map_window(c, window);
     xcb_flush(c);
     size = {x, y, width, height};
+    readKeyboardMap();
     return true;
 }
 
@@ -72,6 +74,7 @@ void ChildWindow::close()
 {
     if (!connection)
         return;
+    giveKeyFocusBack();
     // Either may be gone with the host's window; the errors would come back to a connection we close.
     if (window) {
         xcb_free_gc(connection->get(), gc);
@@ -135,6 +138,13 @@ void ChildWindow::handle(const xcb_generic_event_t& event, Area& exposure)
         pointerLeft(pointerEvent(e.event_x, e.event_y, PointerEvent::none, e.state, e.time));
         break;
     }
+    case XCB_KEY_PRESS:
+        keyPressed(keysyms[reinterpret_cast<const xcb_key_press_event_t&>(event).detail]);
+        break;
+    case XCB_MAPPING_NOTIFY:  // every client gets it, asked or not
+        if (reinterpret_cast<const xcb_mapping_notify_event_t&>(event).request == XCB_MAPPING_KEYBOARD)
+            readKeyboardMap();
+        break;
     case XCB_DESTROY_NOTIFY:
         if (reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window == window)
             window = 0;
@@ -168,6 +178,61 @@ bool ChildWindow::shiftControlAltHeld()
     const bool held = (reply->mask & all) == all;
     std::free(reply);
     return held;
+}
+
+// The first keysym of each keycode: the key as printed, whatever Shift or the layout's groups add.
+void ChildWindow::readKeyboardMap()
+{
+    std::fill(std::begin(keysyms), std::end(keysyms), 0u);
+    xcb_connection_t* c = connection->get();
+    const xcb_setup_t* setup = xcb_get_setup(c);
+    const int first = setup->min_keycode, count = setup->max_keycode - first + 1;
+    xcb_get_keyboard_mapping_reply_t* map = xcb_get_keyboard_mapping_reply(
+        c, xcb_get_keyboard_mapping(c, setup->min_keycode, static_cast<std::uint8_t>(count)), nullptr);
+    if (!map)
+        return;
+    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map);
+    const int perKey = map->keysyms_per_keycode, total = xcb_get_keyboard_mapping_keysyms_length(map);
+    for (int k = 0; perKey > 0 && k < count && k * perKey < total; ++k)
+        keysyms[first + k] = syms[k * perKey];
+    std::free(map);
+}
+
+void ChildWindow::takeKeyFocus()
+{
+    if (keyFocusTaken || !isOpen())
+        return;
+    xcb_connection_t* c = connection->get();
+    xcb_get_input_focus_reply_t* had = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+    if (!had)
+        return;
+    focusBefore = had->focus;
+    focusRevertBefore = had->revert_to;
+    std::free(had);
+    const std::uint32_t withKeys = eventMask | XCB_EVENT_MASK_KEY_PRESS;
+    xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &withKeys);
+    // Should we go while holding it, the focus falls to the host's window, not to nowhere.
+    xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
+    xcb_flush(c);
+    keyFocusTaken = true;
+}
+
+void ChildWindow::giveKeyFocusBack()
+{
+    if (!keyFocusTaken)
+        return;
+    keyFocusTaken = false;
+    if (!isOpen())
+        return;
+    xcb_connection_t* c = connection->get();
+    xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &eventMask);
+    xcb_get_input_focus_reply_t* now = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+    // A window that had it and has gone since answers with an error we drop; the focus then stays here
+    // and falls to the host's window with ours.
+    if (now && now->focus == window && focusBefore != window)
+        xcb_set_input_focus(c, focusRevertBefore, focusBefore, XCB_CURRENT_TIME);
+    std::free(now);
+    xcb_flush(c);
 }
 
 }  // namespace X11Wrap

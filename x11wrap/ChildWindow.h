@@ -17,6 +17,8 @@
 
 namespace X11Wrap {
 
+constexpr std::uint32_t keysymEscape = 0xFF1B;
+
 class ChildWindow {
 public:
     ChildWindow() = default;
@@ -49,21 +51,35 @@ public:
     // Shift, Control and Alt (Mod1) all held now, as the server sees the keyboard (one round trip).
     bool shiftControlAltHeld();
 
+    // Key presses reach keyPressed only between these two: the window takes the input focus, remembering
+    // who had it, and asks for keys. Outside them every key goes past us to the host's window, so its
+    // shortcuts keep working over ours. Giving back returns the focus only if it is still ours (the
+    // user may have clicked elsewhere meanwhile). Each is a round trip the first time, nothing after.
+    void takeKeyFocus();
+    void giveKeyFocusBack();
+
 protected:
     virtual void exposed(const Area& area) { (void)area; }
     virtual void buttonPressed(const PointerEvent& event) { (void)event; }
     virtual void buttonReleased(const PointerEvent& event) { (void)event; }
     virtual void pointerMoved(const PointerEvent& event) { (void)event; }
     virtual void pointerLeft(const PointerEvent& event) { (void)event; }
+    // The key's unshifted keysym (keysymEscape, ...); 0 for a key the keyboard map leaves empty.
+    virtual void keyPressed(std::uint32_t keysym) { (void)keysym; }
 
 private:
     void handle(const xcb_generic_event_t& event, Area& exposure);
+    void readKeyboardMap();
 
     std::unique_ptr<Connection> connection;
     xcb_window_t window = 0;
     xcb_gcontext_t gc = 0;
     Area size;
     ImageUpload upload;
+    std::uint32_t keysyms[256] = {};  // by keycode
+    bool keyFocusTaken = false;
+    xcb_window_t focusBefore = 0;
+    std::uint8_t focusRevertBefore = XCB_INPUT_FOCUS_PARENT;
 };
 
 }  // namespace X11Wrap

@@ -68,6 +68,16 @@ void XTestPointer::moveTo(std::uint32_t window, int x, int y)
 
 void XTestPointer::press(int button) { fake(XCB_BUTTON_PRESS, static_cast<std::uint8_t>(button)); }
 void XTestPointer::release(int button) { fake(XCB_BUTTON_RELEASE, static_cast<std::uint8_t>(button)); }
+bool XTestPointer::strike(std::uint32_t keysym)
+{
+    const std::uint8_t code = keycodeOf(connection->get(), keysym);
+    if (!code)
+        return false;
+    key(code, true);
+    key(code, false);
+    return true;
+}
+
 void XTestPointer::key(std::uint8_t code, bool down) { fake(down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, code); }
 
 void XTestPointer::fake(std::uint8_t type, std::uint8_t detail, std::int16_t x, std::int16_t y)

@@ -1,5 +1,6 @@
-// Real pointer input for tests: the XTEST extension makes the server move the pointer, press buttons and
-// hold Shift or Control, exactly as a user's devices would, on a connection of the test's own.
+// Real pointer and key input for tests: the XTEST extension makes the server move the pointer, press
+// buttons, hold Shift or Control and strike keys, exactly as a user's devices would, on a connection of the
+// test's own.
 #pragma once
 
 #include <xcb/xcb.h>
@@ -23,6 +24,8 @@ public:
     void release(int button);
     void holdShift(bool down) { key(shiftKey, down); }
     void holdControl(bool down) { key(controlKey, down); }
+    // Presses and releases the key the keyboard map gives `keysym` (Escape is 0xFF1B); false when no key has it.
+    bool strike(std::uint32_t keysym);
     // Returns once the server has carried out everything sent.
     void sync();
 

@@ -82,6 +82,19 @@ protected:
         pointer.moveTo(hostWindow->window(), x, y);
         idle();
     }
+    void focusOn(xcb_window_t window)
+    {
+        xcb_set_input_focus(hostWindow->connection(), XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+        hostWindow->sync();
+    }
+    xcb_window_t inputFocus()
+    {
+        xcb_connection_t* c = hostWindow->connection();
+        xcb_get_input_focus_reply_t* reply = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+        const xcb_window_t focus = reply ? reply->focus : 0;
+        std::free(reply);
+        return focus;
+    }
     std::vector<std::uint32_t> windowPixels()
     {
         auto connection = X11Wrap::Connection::open();
@@ -116,6 +129,29 @@ void expectWindowIsWholePicture(X11Edit::VstEditor& editor, const std::vector<st
             differing += (shown[y * 160 + x] & 0xFFFFFF) != (picture.row(y)[x] & 0xFFFFFF);
     EXPECT_EQ(differing, 0);
 }
+
+// The defaults file in a home of the test's own, absent at the start and at the end.
+struct DefaultsFile {
+    std::string path;
+    DefaultsFile()
+    {
+        const std::string folder = VstHost::programFolder() + "x11-editor-home";
+        Platform::createFolder(folder);
+        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+        std::string appData;
+        if (Platform::appDataFolder(appData))
+            path = appData + "/Quellbrook/Tarn.defaults";
+        std::remove(path.c_str());
+    }
+    ~DefaultsFile() { std::remove(path.c_str()); }
+    bool exists() const
+    {
+        std::FILE* f = std::fopen(path.c_str(), "rb");
+        if (f)
+            std::fclose(f);
+        return f != nullptr;
+    }
+};
 
 std::vector<int> opcodes(const std::vector<HostRequest>& requests)
 {
@@ -265,32 +301,76 @@ TEST_F(X11Editor, SwitchesFlipByClickAndMenu)
 
 TEST_F(X11Editor, SaveQuestionWritesTheDefaultsOnlyAfterYes)
 {
-    const std::string folder = VstHost::programFolder() + "x11-editor-home";
-    Platform::createFolder(folder);
-    setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-    std::string appData;
-    ASSERT_TRUE(Platform::appDataFolder(appData));
-    const std::string file = appData + "/Quellbrook/Tarn.defaults";
-    std::remove(file.c_str());
-    auto exists = [&] {
-        std::FILE* f = std::fopen(file.c_str(), "rb");
-        if (f)
-            std::fclose(f);
-        return f != nullptr;
-    };
+    const DefaultsFile defaults;
+    ASSERT_FALSE(defaults.path.empty());
     click(150, 250, left);  // the corner: its menu opens above it
     click(150, 236, left);  // "Save defaults..."
     click(118, 167, left);  // Cancel
-    EXPECT_FALSE(exists());
+    EXPECT_FALSE(defaults.exists());
     click(150, 250, left);
     click(150, 236, left);
     click(80, 10, left);  // outside the question: Cancel too
-    EXPECT_FALSE(exists());
+    EXPECT_FALSE(defaults.exists());
     click(150, 250, left);
     click(150, 236, left);
     click(42, 167, left);  // OK
-    EXPECT_TRUE(exists());
-    std::remove(file.c_str());
+    EXPECT_TRUE(defaults.exists());
+}
+
+// Escape on the keyboard while the host keeps the focus on its own window: the editor holds the focus
+// while a menu shows, so the key reaches it, and hands it back afterwards.
+TEST_F(X11Editor, EscapeClosesAKnobMenuWithNothingChosenAndReturnsTheFocus)
+{
+    focusOn(hostWindow->window());
+    const float value = host->getParameter(LimiterParams::makeup);
+    const std::vector<std::uint32_t> before = windowPixels();
+    click(thresholdX, makeupY, right);
+    EXPECT_FALSE(windowPixels() == before);  // the menu shows
+    EXPECT_EQ(inputFocus(), editor().openWindow()->windowId());
+    ASSERT_TRUE(pointer.strike(X11Wrap::keysymEscape));
+    idle();
+    EXPECT_TRUE(windowPixels() == before);
+    EXPECT_EQ(host->getParameter(LimiterParams::makeup), value);
+    EXPECT_TRUE(host->takeRequests().empty());
+    EXPECT_EQ(inputFocus(), hostWindow->window());
+}
+
+TEST_F(X11Editor, EscapeAnswersTheSaveQuestionWithCancel)
+{
+    const DefaultsFile defaults;
+    ASSERT_FALSE(defaults.path.empty());
+    focusOn(hostWindow->window());
+    const std::vector<std::uint32_t> before = windowPixels();
+    click(150, 250, left);
+    click(150, 236, left);  // "Save defaults...": the question replaces the menu, the focus stays ours
+    EXPECT_EQ(inputFocus(), editor().openWindow()->windowId());
+    ASSERT_TRUE(pointer.strike(X11Wrap::keysymEscape));
+    idle();
+    EXPECT_FALSE(defaults.exists());
+    EXPECT_TRUE(windowPixels() == before);
+    EXPECT_EQ(inputFocus(), hostWindow->window());
+}
+
+// Hosts that keep the keyboard forward keys through effEditKeyDown: Escape is ours only while something
+// shows; the rest stay the host's shortcuts.
+TEST_F(X11Editor, HostForwardedEscapeClosesAShownMenuAndNothingElse)
+{
+    focusOn(hostWindow->window());
+    const int index = LimiterParams::meterScale;
+    const float value = host->getParameter(index);
+    const std::vector<std::uint32_t> before = windowPixels();
+    EXPECT_EQ(host->dispatch(effEditKeyDown, 0, VKEY_ESCAPE), 0);
+    click(120, 10, right);  // the meter scale switch's menu
+    EXPECT_EQ(host->dispatch(effEditKeyDown, ' ', VKEY_SPACE), 0);
+    EXPECT_EQ(host->dispatch(effEditKeyDown, 'a', 0), 0);
+    idle();
+    EXPECT_FALSE(windowPixels() == before);
+    EXPECT_EQ(host->dispatch(effEditKeyDown, 0, VKEY_ESCAPE), 1);
+    EXPECT_EQ(inputFocus(), hostWindow->window());
+    idle();
+    EXPECT_TRUE(windowPixels() == before);
+    EXPECT_EQ(host->getParameter(index), value);
+    EXPECT_EQ(host->dispatch(effEditKeyDown, 0, VKEY_ESCAPE), 0);
 }
 
 TEST_F(X11Editor, MeterShowsLoudAudioAndSilence)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,6 +27,7 @@ class RecordingWindow : public X11Wrap::ChildWindow {
 public:
     std::vector<Seen> seen;
     std::vector<X11Wrap::Area> exposures;
+    std::vector<std::uint32_t> keys;  // keysyms
 
     // Dispatches until `done` holds, for at most two seconds.
     bool dispatchUntil(const std::function<bool()>& done)
@@ -46,6 +48,7 @@ protected:
     void buttonReleased(const X11Wrap::PointerEvent& e) override { seen.push_back({Seen::released, e}); }
     void pointerMoved(const X11Wrap::PointerEvent& e) override { seen.push_back({Seen::moved, e}); }
     void pointerLeft(const X11Wrap::PointerEvent& e) override { seen.push_back({Seen::left, e}); }
+    void keyPressed(std::uint32_t keysym) override { keys.push_back(keysym); }
 };
 
 class X11Fixture : public ::testing::Test {
