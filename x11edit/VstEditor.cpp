@@ -92,9 +92,11 @@ void VstEditor::idle()
         window->idle();
 }
 
-bool VstEditor::onKeyDown(VstInt32, VstInt32 virtualKey, VstInt32)
+// Some hosts send Escape as its character (27) without a virtual key.
+bool VstEditor::onKeyDown(VstInt32 character, VstInt32 virtualKey, VstInt32)
 {
-    return window && virtualKey == VKEY_ESCAPE && window->cancelOverlay();
+    const bool escape = virtualKey == VKEY_ESCAPE || (virtualKey == 0 && character == 27);
+    return window && escape && window->cancelOverlay();
 }
 
 bool VstEditor::postToControl(int, unsigned, std::uint32_t)

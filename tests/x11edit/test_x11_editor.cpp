@@ -371,6 +371,11 @@ TEST_F(X11Editor, HostForwardedEscapeClosesAShownMenuAndNothingElse)
     EXPECT_TRUE(windowPixels() == before);
     EXPECT_EQ(host->getParameter(index), value);
     EXPECT_EQ(host->dispatch(effEditKeyDown, 0, VKEY_ESCAPE), 0);
+
+    click(120, 10, right);  // Escape as a character alone, as some hosts send it
+    EXPECT_EQ(host->dispatch(effEditKeyDown, 27, 0), 1);
+    idle();
+    EXPECT_TRUE(windowPixels() == before);
 }
 
 TEST_F(X11Editor, MeterShowsLoudAudioAndSilence)
