@@ -24,6 +24,7 @@
 #include "tools/vsthost/HostWindowX11.h"
 #include "tools/vsthost/HostedEffect.h"
 #include "tools/vsthost/PluginLibrary.h"
+#include "tests/x11edit/EditorFixture.h"
 #include "x11edit/Artwork.h"
 #include "x11edit/VstEditor.h"
 
@@ -31,57 +32,14 @@ namespace {
 
 using VstHost::HostedEffect;
 using VstHost::HostRequest;
-constexpr int left = 1, right = 3;
+using namespace EditorTest;
 constexpr int thresholdX = 40, thresholdY = 55;  // the threshold knob's centre (knob at 0, 15)
 constexpr int makeupY = 135;                     // the makeup knob's centre (knob at 0, 95)
 
-PlugCore::Plug& plugOf(HostedEffect& host) { return *static_cast<PlugCore::Plug*>(static_cast<AudioEffect*>(host.effect()->object)); }
-
-class X11Editor : public ::testing::Test {
+class X11Editor : public EditorFixture {
 protected:
-    void SetUp() override
-    {
-        std::string error;
-        ASSERT_NE(TestSupport::sharedXvfb(error), nullptr) << error;
-        ASSERT_TRUE(pointer.connect(error)) << error;
-        hostWindow = VstHost::X11HostWindow::create(160, 260);
-        ASSERT_NE(hostWindow, nullptr);
-        host = HostedEffect::create(TestSupport::limiterEntry);
-        host->start(44100.0f, 512);
-        ASSERT_TRUE(VstHost::openEditor(*host, *hostWindow));
-        idle();
-        host->takeRequests();
-    }
-    void TearDown() override
-    {
-        if (host)
-            host->dispatch(effEditClose);
-    }
+    void SetUp() override { openEditor(160, 260); }
 
-    X11Edit::VstEditor& editor() { return *dynamic_cast<X11Edit::VstEditor*>(plugOf(*host).getEditor()); }
-
-    // Idle calls until the pointer's events have reached the editor and been drawn.
-    void idle()
-    {
-        pointer.sync();
-        for (int i = 0; i < 5; ++i) {
-            hostWindow->pumpEvents();
-            host->dispatch(effEditIdle);
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-    }
-    void click(int x, int y, int button)
-    {
-        pointer.moveTo(hostWindow->window(), x, y);
-        pointer.press(button);
-        pointer.release(button);
-        idle();
-    }
-    void moveTo(int x, int y)
-    {
-        pointer.moveTo(hostWindow->window(), x, y);
-        idle();
-    }
     void focusOn(xcb_window_t window)
     {
         xcb_set_input_focus(hostWindow->connection(), XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
@@ -95,11 +53,6 @@ protected:
         std::free(reply);
         return focus;
     }
-    std::vector<std::uint32_t> windowPixels()
-    {
-        auto connection = X11Wrap::Connection::open();
-        return TestSupport::readWindowPixels(*connection, editor().openWindow()->windowId(), 160, 260);
-    }
     void process(float level, int blocks)
     {
         std::vector<float> l(512), r(512), ol(512), or_(512);
@@ -111,10 +64,6 @@ protected:
             host->processReplacing(in, out, 512);
         }
     }
-
-    TestSupport::XTestPointer pointer;
-    std::unique_ptr<VstHost::X11HostWindow> hostWindow;
-    std::unique_ptr<HostedEffect> host;
 };
 
 // What the window shows equals the editor's picture drawn again from scratch: the parts repainted alone

@@ -4,30 +4,22 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "limiter/LimiterParams.h"
-#include "plugcore/Plug.h"
 #include "tests/support/EditorReference.h"
-#include "tests/support/TestEffect.h"
-#include "tests/support/WindowPixels.h"
-#include "tests/support/XTestPointer.h"
-#include "tests/support/XvfbServer.h"
-#include "tools/vsthost/HostWindowX11.h"
-#include "tools/vsthost/HostedEffect.h"
+#include "tests/x11edit/EditorFixture.h"
 #include "x11edit/Artwork.h"
-#include "x11edit/VstEditor.h"
 
 namespace {
 
+using EditorTest::left;
+using EditorTest::right;
 using VstHost::HostedEffect;
-constexpr int left = 1, right = 3;
 
 struct Size {
     int width, height;
@@ -35,8 +27,7 @@ struct Size {
 
 X11Edit::VstEditor& editorOf(HostedEffect& host)
 {
-    auto& plug = *static_cast<PlugCore::Plug*>(static_cast<AudioEffect*>(host.effect()->object));
-    return *dynamic_cast<X11Edit::VstEditor*>(plug.getEditor());
+    return *dynamic_cast<X11Edit::VstEditor*>(EditorTest::plugOf(host).getEditor());
 }
 
 Size editorRect(HostedEffect& host)
@@ -74,8 +65,8 @@ public:
     {
         connection = X11Wrap::Connection::open();
         xcb_change_property(connection->get(), XCB_PROP_MODE_REPLACE, connection->screen().root,
-                            XCB_ATOM_RESOURCE_MANAGER, XCB_ATOM_STRING, 8, static_cast<std::uint32_t>(std::strlen(text)),
-                            text);
+                            XCB_ATOM_RESOURCE_MANAGER, XCB_ATOM_STRING, 8,
+                            static_cast<std::uint32_t>(std::strlen(text)), text);
         xcb_aux_sync();
     }
     ~DesktopResources()
@@ -85,55 +76,16 @@ public:
     }
 
 private:
-    void xcb_aux_sync() { std::free(xcb_get_input_focus_reply(connection->get(), xcb_get_input_focus(connection->get()), nullptr)); }
+    void xcb_aux_sync()
+    {
+        std::free(xcb_get_input_focus_reply(connection->get(), xcb_get_input_focus(connection->get()), nullptr));
+    }
     std::unique_ptr<X11Wrap::Connection> connection;
 };
 
-class ScaledEditor : public ::testing::Test {
+class ScaledEditor : public EditorTest::EditorFixture {
 protected:
-    void SetUp() override
-    {
-        std::string error;
-        ASSERT_NE(TestSupport::sharedXvfb(error), nullptr) << error;
-        ASSERT_TRUE(pointer.connect(error)) << error;
-        host = startedLimiter();
-        ASSERT_EQ(askScale(*host, 2.0f), 1);
-        hostWindow = VstHost::X11HostWindow::create(320, 520);
-        ASSERT_NE(hostWindow, nullptr);
-        ASSERT_TRUE(VstHost::openEditor(*host, *hostWindow));
-        idle();
-        host->takeRequests();
-    }
-    void TearDown() override
-    {
-        if (host)
-            host->dispatch(effEditClose);
-    }
-    void idle()
-    {
-        pointer.sync();
-        for (int i = 0; i < 5; ++i) {
-            hostWindow->pumpEvents();
-            host->dispatch(effEditIdle);
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-    }
-    void click(int x, int y, int button)
-    {
-        pointer.moveTo(hostWindow->window(), x, y);
-        pointer.press(button);
-        pointer.release(button);
-        idle();
-    }
-    void moveTo(int x, int y)
-    {
-        pointer.moveTo(hostWindow->window(), x, y);
-        idle();
-    }
-
-    TestSupport::XTestPointer pointer;
-    std::unique_ptr<VstHost::X11HostWindow> hostWindow;
-    std::unique_ptr<HostedEffect> host;
+    void SetUp() override { openEditor(320, 520, 2.0f); }
 };
 
 // The mean of each 2 by 2 block: the 2x picture seen at the designed size.
@@ -146,7 +98,8 @@ std::vector<int> halved(const Pixa::Canvas& big, int channel)
             int sum = 0;
             for (int dy = 0; dy < 2; ++dy)
                 for (int dx = 0; dx < 2; ++dx)
-                    sum += static_cast<int>(big.row(static_cast<std::uint32_t>(2 * y + dy))[2 * x + dx] >> channel & 0xFF);
+                    sum +=
+                        static_cast<int>(big.row(static_cast<std::uint32_t>(2 * y + dy))[2 * x + dx] >> channel & 0xFF);
             out[static_cast<std::size_t>(y * w + x)] = (sum + 2) / 4;
         }
     return out;
@@ -164,8 +117,7 @@ TEST_F(ScaledEditor, HostRequestOpensTwiceTheSizeAndShowsItsPicture)
     EXPECT_EQ(size.width, 320);
     EXPECT_EQ(size.height, 520);
 
-    auto connection = X11Wrap::Connection::open();
-    const std::vector<std::uint32_t> shown = TestSupport::readWindowPixels(*connection, window.windowId(), 320, 520);
+    const std::vector<std::uint32_t> shown = windowPixels();
     ASSERT_EQ(shown.size(), 320u * 520u);
     int differing = 0;
     for (std::uint32_t y = 0; y < 520; ++y)
@@ -200,11 +152,14 @@ TEST_F(ScaledEditor, SeenAtTheDesignedSizeItIsTheUsualPicture)
     // other by the artwork's own tests.
     std::vector<int> difference(160 * 260, 0);  // the largest of the three channels'
     for (int channel : {0, 8, 16}) {
-        const std::vector<int> seen = halved(big.picture(), channel), ground = halved(X11Edit::backgroundCanvas(2), channel);
+        const std::vector<int> seen = halved(big.picture(), channel),
+                               ground = halved(X11Edit::backgroundCanvas(2), channel);
         for (int y = 0; y < 260; ++y)
             for (int x = 0; x < 160; ++x) {
                 const std::size_t i = static_cast<std::size_t>(y * 160 + x);
-                auto at = [&](const Pixa::Canvas& c) { return static_cast<int>(c.row(static_cast<std::uint32_t>(y))[x] >> channel & 0xFF); };
+                auto at = [&](const Pixa::Canvas& c) {
+                    return static_cast<int>(c.row(static_cast<std::uint32_t>(y))[x] >> channel & 0xFF);
+                };
                 const int expected = at(small.picture()) - at(X11Edit::backgroundCanvas(1));
                 difference[i] = std::max(difference[i], std::abs(seen[i] - ground[i] - expected));
             }
@@ -262,8 +217,8 @@ TEST_F(ScaledEditor, PointerWorksInTheEditorsUnits)
     // The knob's menu opens at (0, 85) in the editor's units; its first item (reset) is rows 88..101.
     click(80, 110, right);
     click(40, 190, left);
-    auto& plug = *static_cast<PlugCore::Plug*>(static_cast<AudioEffect*>(host->effect()->object));
-    EXPECT_EQ(host->getParameter(LimiterParams::threshold), plug.paramTable()[LimiterParams::threshold].defaultValue);
+    EXPECT_EQ(host->getParameter(LimiterParams::threshold),
+              EditorTest::plugOf(*host).paramTable()[LimiterParams::threshold].defaultValue);
 
     // The dither switch: the top left, rows 5..16 in the editor's units.
     const float dither = host->getParameter(LimiterParams::dither);
