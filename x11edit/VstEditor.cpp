@@ -48,8 +48,8 @@ bool VstEditor::setContentScale(float factor)
     if (window && window->scale() != fromHost) {
         void* parent = systemWindow;
         close();
-        open(parent);
-        if (auto* host = dynamic_cast<AudioEffectX*>(effect))
+        auto* host = dynamic_cast<AudioEffectX*>(effect);
+        if (open(parent) && host)
             host->sizeWindow(layout.width * fromHost, layout.height * fromHost);
     }
     return true;
