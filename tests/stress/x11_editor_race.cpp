@@ -1,6 +1,7 @@
 // Built with ThreadSanitizer, under an Xvfb of its own: the audio thread processes loud audio (publishing
 // meter blocks) and completes MIDI learns while the user-interface thread opens the X11 editor, drives it
-// (drags, learns, switch clicks), lets it idle and closes it again, many times.
+// (drags, learns, switch clicks), lets it idle, remakes it at another scale and closes it again, many
+// times.
 #include <atomic>
 #include <cstdio>
 #include <memory>
@@ -81,6 +82,9 @@ int main()
         }
         if (round % 4 == 3)
             PlugEdit::chooseKnobItem(PlugEdit::commandUnlearn, gestures);
+        // A host's new scale remakes the open window at the other size while the audio thread publishes.
+        editor->setContentScale(round % 2 ? 1.0f : 2.0f);
+        editor->idle();
         editor->close();
     }
     done = true;
