@@ -123,10 +123,11 @@ void CoverageBuffer::addPolygon(const Path& path)
 
 namespace {
 
-// The fill loop, generic over how a colour is looked up, so the library's own paints skip the
-// virtual call; every lookup answers exactly what colorAt would.
-template <typename ColorLookup>
-void fillRows(Canvas& canvas, const CoverageBuffer& coverage, const ColorLookup& colorAt)
+// The fill loop, generic over how a colour is looked up (so the library's own paints skip the virtual
+// call; every lookup answers exactly what colorAt would) and over how the even-odd coverage (0..255)
+// becomes the alpha the colour is laid down with.
+template <typename ColorLookup, typename AlphaOfCoverage>
+void fillRows(Canvas& canvas, const CoverageBuffer& coverage, const ColorLookup& colorAt, const AlphaOfCoverage& alphaFor)
 {
     const auto rows = std::min(canvas.getHeight(), static_cast<std::uint32_t>(coverage.getHeight()));
     const auto columns = std::min(canvas.getWidth(), static_cast<std::uint32_t>(coverage.getWidth()));
@@ -140,9 +141,10 @@ void fillRows(Canvas& canvas, const CoverageBuffer& coverage, const ColorLookup&
             sum += cells[x];
             if ((sum & 0x1FF) == 0)
                 continue;
-            std::int32_t a = sum & 0xFF;
+            std::int32_t covered = sum & 0xFF;
             if (sum & 0x100)
-                a = 255 - a;
+                covered = 255 - covered;
+            const std::uint8_t a = alphaFor(covered);
             if (a == 0)
                 continue;
             if (a == 255) {
@@ -158,7 +160,7 @@ void fillRows(Canvas& canvas, const CoverageBuffer& coverage, const ColorLookup&
             Color c = colorAt(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
             if (c == 0)
                 continue;
-            c = scaleColor(c, static_cast<std::uint8_t>(a));
+            c = scaleColor(c, a);
             line[x] = addColors(c, scaleColor(line[x], static_cast<std::uint8_t>(255 - alphaOf(c))));
         }
     }
@@ -168,17 +170,28 @@ void fillRows(Canvas& canvas, const CoverageBuffer& coverage, const ColorLookup&
 
 void fillCoverage(Canvas& canvas, const CoverageBuffer& coverage, const Paint& paint)
 {
+    const auto asCovered = [](std::int32_t covered) { return static_cast<std::uint8_t>(covered); };
     if (const auto* solid = dynamic_cast<const SolidPaint*>(&paint)) {
         const Color color = solid->color;
-        fillRows(canvas, coverage, [color](std::int32_t, std::int32_t) { return color; });
+        fillRows(canvas, coverage, [color](std::int32_t, std::int32_t) { return color; }, asCovered);
     } else if (const auto* gradient = dynamic_cast<const GradientPaint*>(&paint)) {
-        fillRows(canvas, coverage,
-                 [gradient](std::int32_t x, std::int32_t y) { return gradient->GradientPaint::colorAt(x, y); });
+        fillRows(
+            canvas, coverage,
+            [gradient](std::int32_t x, std::int32_t y) { return gradient->GradientPaint::colorAt(x, y); }, asCovered);
     } else if (const auto* source = dynamic_cast<const Canvas*>(&paint)) {
-        fillRows(canvas, coverage, [source](std::int32_t x, std::int32_t y) { return source->Canvas::colorAt(x, y); });
+        fillRows(
+            canvas, coverage, [source](std::int32_t x, std::int32_t y) { return source->Canvas::colorAt(x, y); },
+            asCovered);
     } else {
-        fillRows(canvas, coverage, [&paint](std::int32_t x, std::int32_t y) { return paint.colorAt(x, y); });
+        fillRows(canvas, coverage, [&paint](std::int32_t x, std::int32_t y) { return paint.colorAt(x, y); }, asCovered);
     }
+}
+
+void fillCoverage(Canvas& canvas, const CoverageBuffer& coverage, Color color, const std::uint8_t* alphaCurve)
+{
+    fillRows(
+        canvas, coverage, [color](std::int32_t, std::int32_t) { return color; },
+        [alphaCurve](std::int32_t covered) { return alphaCurve[covered]; });
 }
 
 }  // namespace Pixa

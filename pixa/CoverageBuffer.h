@@ -50,5 +50,8 @@ private:
 
 // Composites the paint onto the canvas through the coverage (even-odd); the buffer is left as it is.
 void fillCoverage(Canvas& canvas, const CoverageBuffer& coverage, const Paint& paint);
+// The same with one colour, its coverage (0..255) turned into alpha through a table of 256 entries
+// (text's gamma or threshold).
+void fillCoverage(Canvas& canvas, const CoverageBuffer& coverage, Color color, const std::uint8_t* alphaCurve);
 
 }  // namespace Pixa

@@ -104,30 +104,6 @@ void clipContour(const Path& in, Path& out, Inside inside, Crossing crossing)
 Point crossingX(Point s, Point e, float x) { return {x, s.y + (e.y - s.y) * ((x - s.x) / (e.x - s.x))}; }
 Point crossingY(Point s, Point e, float y) { return {s.x + (e.x - s.x) * ((y - s.y) / (e.y - s.y)), y}; }
 
-// Composites the colour through the even-odd coverage mapped by the curve (0..255 to alpha).
-void fillCoverageThroughCurve(Canvas& canvas, const CoverageBuffer& coverage, Color color, const std::uint8_t* curve)
-{
-    const auto rows = std::min(canvas.getHeight(), static_cast<std::uint32_t>(coverage.getHeight()));
-    const auto columns = std::min(canvas.getWidth(), static_cast<std::uint32_t>(coverage.getWidth()));
-    for (std::uint32_t y = 0; y < rows; ++y) {
-        const RowSpan span = coverage.span(static_cast<std::int32_t>(y));
-        const std::uint32_t end = std::min(columns, span.end);
-        const std::int16_t* const cells = coverage.rowCells(static_cast<std::int32_t>(y));
-        Color* const line = canvas.row(y);
-        std::int32_t sum = 0;
-        for (std::uint32_t x = span.first; x < end; ++x) {
-            sum += cells[x];
-            std::int32_t a = sum & 0xFF;
-            if (sum & 0x100)
-                a = 255 - a;
-            if (const std::uint8_t alpha = curve[a]) {
-                const Color c = scaleColor(color, alpha);
-                line[x] = addColors(c, scaleColor(line[x], static_cast<std::uint8_t>(255 - alphaOf(c))));
-            }
-        }
-    }
-}
-
 }  // namespace
 
 LineMetrics lineMetrics(const Font& font, float size)
@@ -212,7 +188,7 @@ void TextPainter::drawText(Canvas& canvas, std::string_view text, float x, float
             previous = p;
         }
         addContour(cut, cutting);
-        fillCoverageThroughCurve(canvas, coverage, style.color, curve);
+        fillCoverage(canvas, coverage, style.color, curve);
         coverage.clear();
     });
 }
