@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "tools/artwork/Artwork.h"
@@ -12,36 +13,16 @@ using namespace Artwork;
 
 namespace {
 
-struct Strip {
-    explicit Strip(int scale)
-        : canvas(static_cast<std::uint32_t>(knobFrameSize * scale),
-                 static_cast<std::uint32_t>(knobFrameSize * knobFrames * scale))
-    {
-        for (int k = 0; k < knobFrames; ++k)
-            drawKnobFrame(canvas, k, scale);
-    }
-    Pixa::Canvas canvas;
-};
-
-const Strip& strip(int scale = 1)
+const Pixa::Canvas& stripCanvas(int scale)
 {
-    static const Strip s1(1), s2(2);
-    return scale == 2 ? s2 : s1;
+    static const std::unique_ptr<Pixa::Canvas> s1 = drawnKnobStrip(1), s2 = drawnKnobStrip(2);
+    return scale == 2 ? *s2 : *s1;
 }
-
-struct Background {
-    explicit Background(int scale)
-        : canvas(static_cast<std::uint32_t>(editorWidth * scale), static_cast<std::uint32_t>(editorHeight * scale))
-    {
-        drawBackground(canvas, scale);
-    }
-    Pixa::Canvas canvas;
-};
 
 const Pixa::Canvas& background(int scale = 1)
 {
-    static const Background b1(1), b2(2);
-    return (scale == 2 ? b2 : b1).canvas;
+    static const std::unique_ptr<Pixa::Canvas> b1 = drawnBackground(1), b2 = drawnBackground(2);
+    return scale == 2 ? *b2 : *b1;
 }
 
 // The brightest spot on a circle of radius 15.5 (the pointer's mark on the skirt), as an angle in degrees.
@@ -53,7 +34,7 @@ double pointerAngle(int k, int scale = 1)
         const double a = (step / 2.0 - 180.0) * 3.14159265358979 / 180.0;
         const auto x = static_cast<std::int32_t>(centre + radius * std::sin(a));
         const auto y = static_cast<std::int32_t>(centre - radius * std::cos(a)) + k * knobFrameSize * scale;
-        const double level = strip(scale).canvas.colorAt(x, y) & 0xFF;
+        const double level = stripCanvas(scale).colorAt(x, y) & 0xFF;
         if (level > best)
             best = level, angle = step / 2.0 - 180.0;
     }
@@ -103,7 +84,7 @@ Closeness compareDownscaled(const Pixa::Canvas& fine, std::int32_t fineTop, cons
 
 TEST(Artwork, KnobStripIsPremultipliedWithTransparentCorners)
 {
-    const Pixa::Canvas& c = strip().canvas;
+    const Pixa::Canvas& c = stripCanvas(1);
     for (std::uint32_t y = 0; y < c.getHeight(); ++y)
         for (std::uint32_t x = 0; x < c.getWidth(); ++x) {
             const Pixa::Color p = c.row(y)[x];
@@ -149,7 +130,7 @@ TEST(Artwork, TwiceTheSizeAveragesDownToTheOneTimesPicture)
     EXPECT_LT(c.mean, 1.5);
     EXPECT_LT(c.worstBlock, 12.0);  // today 0.9 and 9.7: the thin letters' edges
     for (int k : {0, 13, 50, 87, 100}) {
-        const Closeness f = compareDownscaled(strip(2).canvas, 2 * k * knobFrameSize, strip(1).canvas,
+        const Closeness f = compareDownscaled(stripCanvas(2), 2 * k * knobFrameSize, stripCanvas(1),
                                               k * knobFrameSize, knobFrameSize, knobFrameSize);
         EXPECT_LT(f.mean, 3.0) << "frame " << k;         // today at most 1.5
         EXPECT_LT(f.worstBlock, 12.0) << "frame " << k;  // today at most 9.8, the pointer's edges

@@ -2,6 +2,8 @@
 // 2x ones are drawn at build time and assembled in, so a stale or misread file shows here.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "tools/artwork/Artwork.h"
 #include "x11edit/Artwork.h"
 
@@ -25,20 +27,17 @@ TEST(X11EditArtwork, EmbeddedPicturesAreWhatTheGeneratorDrawsAtBothScales)
 {
     for (int scale : {1, 2}) {
         const auto s = static_cast<std::uint32_t>(scale);
-        Pixa::Canvas background(Artwork::editorWidth * s, Artwork::editorHeight * s);
-        Artwork::drawBackground(background, scale);
-        Pixa::Canvas strip(Artwork::knobFrameSize * s, Artwork::knobFrameSize * Artwork::knobFrames * s);
-        for (int k = 0; k < Artwork::knobFrames; ++k)
-            Artwork::drawKnobFrame(strip, k, scale);
+        const std::unique_ptr<Pixa::Canvas> background = Artwork::drawnBackground(scale);
+        const std::unique_ptr<Pixa::Canvas> strip = Artwork::drawnKnobStrip(scale);
 
         const Pixa::Canvas& embeddedBackground = X11Edit::backgroundCanvas(scale);
         EXPECT_EQ(embeddedBackground.getWidth(), 160 * s);
         EXPECT_EQ(embeddedBackground.getHeight(), 260 * s);
-        EXPECT_EQ(differingPixels(embeddedBackground, background), 0) << scale << "x";
+        EXPECT_EQ(differingPixels(embeddedBackground, *background), 0) << scale << "x";
         const Pixa::Canvas& embeddedStrip = X11Edit::knobStripCanvas(scale);
         EXPECT_EQ(embeddedStrip.getWidth(), 40 * s);
         EXPECT_EQ(embeddedStrip.getHeight(), 40 * 101 * s);
-        EXPECT_EQ(differingPixels(embeddedStrip, strip), 0) << scale << "x";
+        EXPECT_EQ(differingPixels(embeddedStrip, *strip), 0) << scale << "x";
         // Decoded once: the same canvas every time.
         EXPECT_EQ(&X11Edit::knobStripCanvas(scale), &embeddedStrip);
     }

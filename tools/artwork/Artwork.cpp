@@ -159,4 +159,21 @@ void drawKnobFrame(Pixa::Canvas& strip, int k, int scale)
     pen.stroke(Path{polar(cx, cy, 14.0f, angle), polar(cx, cy, 17.0f, angle)}, 1.6f, false, SolidPaint(0xFFF4F4F4u));
 }
 
+std::unique_ptr<Pixa::Canvas> drawnBackground(int scale)
+{
+    const auto s = static_cast<std::uint32_t>(scale);
+    auto canvas = std::make_unique<Pixa::Canvas>(editorWidth * s, editorHeight * s);
+    drawBackground(*canvas, scale);
+    return canvas;
+}
+
+std::unique_ptr<Pixa::Canvas> drawnKnobStrip(int scale)
+{
+    const auto s = static_cast<std::uint32_t>(scale);
+    auto strip = std::make_unique<Pixa::Canvas>(knobFrameSize * s, knobFrameSize * knobFrames * s);
+    for (int k = 0; k < knobFrames; ++k)
+        drawKnobFrame(*strip, k, scale);
+    return strip;
+}
+
 }  // namespace Artwork

@@ -3,6 +3,8 @@
 // and the same drawn anew at twice the size for editors that are shown larger.
 #pragma once
 
+#include <memory>
+
 #include "pixa/Canvas.h"
 
 namespace Artwork {
@@ -16,5 +18,9 @@ void drawBackground(Pixa::Canvas& canvas, int scale = 1);
 // Frame k at rows 40 s k..40 s (k + 1) - 1 of a strip 40 s wide: the pointer stands at -140 + 2.8 k
 // degrees (0 up, clockwise).
 void drawKnobFrame(Pixa::Canvas& strip, int k, int scale = 1);
+
+// The whole background, and the whole strip of every frame, in canvases of their size at the scale.
+std::unique_ptr<Pixa::Canvas> drawnBackground(int scale = 1);
+std::unique_ptr<Pixa::Canvas> drawnKnobStrip(int scale = 1);
 
 }  // namespace Artwork

@@ -86,18 +86,14 @@ int main(int argc, char** argv)
                              "  at --scale 2 background@2x.bmp, knob-strip@2x.bmp and knob-strip-mask@2x.bmp\n");
         return 2;
     }
-    const auto s = static_cast<std::uint32_t>(scale);
-    Pixa::Canvas background(Artwork::editorWidth * s, Artwork::editorHeight * s);
-    Artwork::drawBackground(background, scale);
-    Pixa::Canvas strip(Artwork::knobFrameSize * s, Artwork::knobFrameSize * Artwork::knobFrames * s);
-    for (int k = 0; k < Artwork::knobFrames; ++k)
-        Artwork::drawKnobFrame(strip, k, scale);
+    const std::unique_ptr<Pixa::Canvas> background = Artwork::drawnBackground(scale);
+    const std::unique_ptr<Pixa::Canvas> strip = Artwork::drawnKnobStrip(scale);
 
     const std::string suffix = scale == 2 ? "@2x.bmp" : ".bmp";
-    bool ok = write(folder + "/background" + suffix, ImageFile::encodeBmp(pictureOf(background))) &&
-              write(folder + "/knob-strip" + suffix, ImageFile::encodeBmp(pictureOf(strip))) &&
-              write(folder + "/knob-strip-mask" + suffix, ImageFile::encodeBmp(pictureOf(strip, true)));
+    bool ok = write(folder + "/background" + suffix, ImageFile::encodeBmp(pictureOf(*background))) &&
+              write(folder + "/knob-strip" + suffix, ImageFile::encodeBmp(pictureOf(*strip))) &&
+              write(folder + "/knob-strip-mask" + suffix, ImageFile::encodeBmp(pictureOf(*strip, true)));
     if (ok && !sheetPath.empty())
-        ok = write(sheetPath, ImageFile::encodePng(contactSheet(background, strip, scale)));
+        ok = write(sheetPath, ImageFile::encodePng(contactSheet(*background, *strip, scale)));
     return ok ? 0 : 1;
 }
