@@ -1,5 +1,5 @@
-// A child window that records what reaches its handlers, and the fixture that gives each test the
-// program's own Xvfb and a host window to open into.
+// A child window that records what reaches its handlers, the fixture that gives each test the
+// program's own Xvfb and a host window to open into, and one with such a window already open in it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/XTestPointer.h"
 #include "tests/support/XvfbServer.h"
 #include "tools/vsthost/HostWindowX11.h"
 #include "x11wrap/ChildWindow.h"
@@ -62,6 +63,22 @@ protected:
     }
 
     std::unique_ptr<VstHost::X11HostWindow> host;
+};
+
+// A recording window at (20, 30), 160 by 260, in the host's window and exposed, and the XTEST pointer.
+class OpenWindowFixture : public X11Fixture {
+protected:
+    void SetUp() override
+    {
+        X11Fixture::SetUp();
+        std::string error;
+        ASSERT_TRUE(pointer.connect(error)) << error;
+        ASSERT_TRUE(window.open(host->window(), 20, 30, 160, 260));
+        ASSERT_TRUE(window.dispatchUntil([&] { return !window.exposures.empty(); }));
+    }
+
+    TestSupport::XTestPointer pointer;
+    RecordingWindow window;
 };
 
 }  // namespace X11Test

@@ -6,22 +6,17 @@
 #include "tests/support/XTestPointer.h"
 #include "tests/x11wrap/X11TestWindow.h"
 
-using X11Test::RecordingWindow;
-using X11Test::X11Fixture;
-
 namespace {
 
 constexpr std::uint32_t keysymA = 0x61;
 
-class KeyFixture : public X11Fixture {
+class KeyFixture : public X11Test::OpenWindowFixture {
 protected:
     void SetUp() override
     {
-        X11Fixture::SetUp();
-        std::string error;
-        ASSERT_TRUE(pointer.connect(error)) << error;
-        ASSERT_TRUE(window.open(host->window(), 20, 30, 160, 260));
-        ASSERT_TRUE(window.dispatchUntil([&] { return !window.exposures.empty(); }));
+        OpenWindowFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         // The host listens for keys on its window, as hosts with shortcuts do, and has the focus.
         const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_KEY_PRESS;
         xcb_change_window_attributes(host->connection(), host->window(), XCB_CW_EVENT_MASK, &mask);
@@ -62,8 +57,6 @@ protected:
         return presses;
     }
 
-    TestSupport::XTestPointer pointer;
-    RecordingWindow window;
 };
 
 TEST_F(KeyFixture, KeysPassToTheHostUntilTheWindowTakesTheFocusAndAfterItGivesItBack)

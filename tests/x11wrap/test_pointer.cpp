@@ -1,24 +1,15 @@
+// The pointer under Xvfb, moved and clicked through XTEST over the child window: presses, drags and
+// releases arrive with their position, button and the modifiers of the event itself; leaving is told.
 #include "tests/support/XTestPointer.h"
 #include "tests/x11wrap/X11TestWindow.h"
 
-using X11Test::RecordingWindow;
 using X11Test::Seen;
-using X11Test::X11Fixture;
 using X11Wrap::PointerEvent;
 
 namespace {
 
-class PointerFixture : public X11Fixture {
+class PointerFixture : public X11Test::OpenWindowFixture {
 protected:
-    void SetUp() override
-    {
-        X11Fixture::SetUp();
-        std::string error;
-        ASSERT_TRUE(pointer.connect(error)) << error;
-        ASSERT_TRUE(window.open(host->window(), 20, 30, 160, 260));
-        ASSERT_TRUE(window.dispatchUntil([&] { return !window.exposures.empty(); }));
-    }
-
     // Sends what `act` does and waits for an event of that kind to reach the window.
     template <class Act>
     Seen next(Seen::Kind kind, Act act)
@@ -40,8 +31,6 @@ protected:
         return window.seen[at];
     }
 
-    TestSupport::XTestPointer pointer;
-    RecordingWindow window;
 };
 
 }  // namespace
