@@ -174,11 +174,10 @@ TEST_F(Lv2Ui, ChildOfTheHostWindowShowingThePortsValues)
 {
     instantiate();
     xcb_connection_t* c = hostWindow->connection();
-    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, hostWindow->window()), nullptr);
-    ASSERT_NE(tree, nullptr);
-    ASSERT_EQ(xcb_query_tree_children_length(tree), 1);
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(widget), xcb_query_tree_children(tree)[0]);
-    std::free(tree);
+    std::vector<xcb_window_t> children;
+    ASSERT_TRUE(TestSupport::childWindows(c, hostWindow->window(), children));
+    ASSERT_EQ(children.size(), 1u);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(widget), children[0]);
     EXPECT_EQ(askedSize, std::make_pair(width, height)) << "the host's window is asked for the editor's size";
     EXPECT_EQ(idle(), 0);
     const auto first = pixels();

@@ -26,4 +26,15 @@ std::vector<std::uint32_t> readWindowPixels(const X11Wrap::Connection& connectio
     return pixels;
 }
 
+bool childWindows(xcb_connection_t* connection, xcb_window_t window, std::vector<xcb_window_t>& children)
+{
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr);
+    if (!tree)
+        return false;
+    const xcb_window_t* first = xcb_query_tree_children(tree);
+    children.assign(first, first + xcb_query_tree_children_length(tree));
+    std::free(tree);
+    return true;
+}
+
 }  // namespace TestSupport

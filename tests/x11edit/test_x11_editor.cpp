@@ -119,11 +119,10 @@ TEST_F(X11Editor, ChildOfTheHostWindowShowingItsPicture)
     EXPECT_EQ(host->effect()->flags, 0x1031);
 
     xcb_connection_t* c = hostWindow->connection();
-    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, hostWindow->window()), nullptr);
-    ASSERT_NE(tree, nullptr);
-    ASSERT_EQ(xcb_query_tree_children_length(tree), 1);
-    const xcb_window_t child = xcb_query_tree_children(tree)[0];
-    std::free(tree);
+    std::vector<xcb_window_t> children;
+    ASSERT_TRUE(TestSupport::childWindows(c, hostWindow->window(), children));
+    ASSERT_EQ(children.size(), 1u);
+    const xcb_window_t child = children[0];
     EXPECT_EQ(child, editor().openWindow()->windowId());
     xcb_get_geometry_reply_t* geometry = xcb_get_geometry_reply(c, xcb_get_geometry(c, child), nullptr);
     ASSERT_NE(geometry, nullptr);
