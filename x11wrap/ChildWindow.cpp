@@ -229,10 +229,16 @@ void ChildWindow::giveKeyFocusBack()
     xcb_get_input_focus_reply_t* now = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
     // A window that had it and has gone since answers with an error we drop; the focus then stays here
     // and falls to the host's window with ours.
-    if (now && now->focus == window && focusBefore != window)
-        xcb_set_input_focus(c, focusRevertBefore, focusBefore, XCB_CURRENT_TIME);
+    const bool handBack = now && now->focus == window && focusBefore != window;
     std::free(now);
-    xcb_flush(c);
+    if (handBack) {
+        xcb_set_input_focus(c, focusRevertBefore, focusBefore, XCB_CURRENT_TIME);
+        // Carried out before anything else is sent: a close destroying the window straight after the
+        // request let the focus fall to our parent instead, now and then (seen under Xvfb).
+        connection->sync();
+    } else {
+        xcb_flush(c);
+    }
 }
 
 }  // namespace X11Wrap
