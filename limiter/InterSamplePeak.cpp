@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -40,16 +41,6 @@ std::vector<double> designPhase(int span, int phase, double (*window)(double))
     return row;
 }
 
-// The vertex of the parabola through three neighbouring magnitudes whose middle one is the largest.
-double refinedPeak(double before, double middle, double after)
-{
-    const double curvature = before - 2.0 * middle + after;
-    if (curvature >= 0.0)
-        return middle;
-    const double slope = before - after;
-    return middle - slope * slope / (8.0 * curvature);
-}
-
 typedef float Quad __attribute__((vector_size(16)));  // taps j and j + 1, each (left, right)
 
 Quad load(const float (*frames)[2])
@@ -67,11 +58,35 @@ Quad loadMirrored(const float (*frames)[2])
     return __builtin_shufflevector(v, v, 2, 3, 0, 1);
 }
 
-Quad spread(const float* c) { return Quad{c[0], c[0], c[1], c[1]}; }
+Quad loadCoefficients(const float* c)
+{
+    Quad v;
+    __builtin_memcpy(&v, c, sizeof v);
+    return v;
+}
 
-// The three interpolated points of `span` taps over `frames` (oldest first), as (left, right) pairs.
+Quad magnitude(Quad v)
+{
+    typedef std::int32_t Bits __attribute__((vector_size(16)));
+    return reinterpret_cast<Quad>(reinterpret_cast<Bits>(v) & 0x7fffffff);
+}
+
+Quad max(Quad a, Quad b) { return a > b ? a : b; }
+
+// Where the middle magnitude is a local maximum, the vertex of the parabola through it and its two
+// neighbours; elsewhere the middle one itself.
+Quad refined(Quad before, Quad middle, Quad after)
+{
+    const Quad curvature = before - 2.0f * middle + after;
+    const Quad slope = before - after;
+    const Quad vertex = middle - slope * slope / (8.0f * curvature);
+    return (middle >= before) & (middle >= after) & (curvature < 0.0f) ? vertex : middle;
+}
+
+// The three interpolated points of `span` taps over `frames` (oldest first): the first two as
+// {left, right, left, right}, the third in lanes 0 and 1.
 struct Points {
-    float left[3], right[3];
+    Quad firstTwo, third;
 };
 template <int span>
 Points interpolate(const float* even, const float* odd, const float* middle, const float (*frames)[2])
@@ -80,13 +95,16 @@ Points interpolate(const float* even, const float* odd, const float* middle, con
     for (int j = 0; j < span / 2; j += 2) {
         const Quad near = load(frames + j), far = loadMirrored(frames + span - 2 - j);
         const Quad sum = near + far, difference = near - far;
-        evenSum += spread(even + j) * sum;
-        oddSum += spread(odd + j) * difference;
-        middleSum += spread(middle + j) * sum;
+        evenSum += loadCoefficients(even + 2 * j) * sum;
+        oddSum += loadCoefficients(odd + 2 * j) * difference;
+        middleSum += loadCoefficients(middle + 2 * j) * sum;
     }
+    // Each sum holds two taps' shares per channel: add the upper half onto the lower.
     const Quad first = evenSum + oddSum, third = evenSum - oddSum;
-    return Points{{first[0] + first[2], middleSum[0] + middleSum[2], third[0] + third[2]},
-                  {first[1] + first[3], middleSum[1] + middleSum[3], third[1] + third[3]}};
+    const Quad firstFolded = first + __builtin_shufflevector(first, first, 2, 3, 0, 1);
+    const Quad middleFolded = middleSum + __builtin_shufflevector(middleSum, middleSum, 2, 3, 0, 1);
+    return Points{__builtin_shufflevector(firstFolded, middleFolded, 0, 1, 4, 5),
+                  third + __builtin_shufflevector(third, third, 2, 3, 0, 1)};
 }
 
 }  // namespace
@@ -98,9 +116,9 @@ void designFilter(float* even, float* odd, float* middle, int span, double (*win
     const std::vector<double> first = designPhase(span, 1, window), half = designPhase(span, 2, window);
     for (int j = 0; j < span / 2; ++j) {
         const std::size_t near = static_cast<std::size_t>(j), far = static_cast<std::size_t>(span - 1 - j);
-        even[j] = static_cast<float>((first[near] + first[far]) / 2);
-        odd[j] = static_cast<float>((first[near] - first[far]) / 2);
-        middle[j] = static_cast<float>(half[near]);
+        even[2 * j] = even[2 * j + 1] = static_cast<float>((first[near] + first[far]) / 2);
+        odd[2 * j] = odd[2 * j + 1] = static_cast<float>((first[near] - first[far]) / 2);
+        middle[2 * j] = middle[2 * j + 1] = static_cast<float>(half[near]);
     }
 }
 
@@ -116,40 +134,36 @@ InterSamplePeak::InterSamplePeak()
 
 void InterSamplePeak::reset()
 {
-    std::fill(&history[0][0], &history[0][0] + 2 * 2 * sharpTaps, 0.0f);
-    position = 0;
-    previousLast[0] = previousLast[1] = 0.0;
+    std::fill(&history[0][0], &history[0][0] + 2 * sharpTaps, 0.0f);
+    previousLast[0] = previousLast[1] = 0.0f;
 }
 
-double InterSamplePeak::push(double left, double right)
+void InterSamplePeak::process(const double* left, const double* right, int frames, double* peaks)
 {
-    history[position][0] = history[position + sharpTaps][0] = static_cast<float>(left);
-    history[position][1] = history[position + sharpTaps][1] = static_cast<float>(right);
-    position = position + 1 == sharpTaps ? 0 : position + 1;
-    const float(*frames)[2] = history + position;  // oldest to newest
-
-    const Points a = interpolate<sharpTaps>(sharp.even, sharp.odd, sharp.middle, frames);
-    const Points b = interpolate<meterTaps>(meter.even, meter.odd, meter.middle, frames + meterFirst);
-    const float* now = frames[sharpTaps - 1 - sharpTaps / 2];
-    const float* next = frames[sharpTaps - sharpTaps / 2];
-
-    double peak = 0.0;
-    for (int channel = 0; channel < 2; ++channel) {
-        // The stretch from the sample `latency` frames back to the one after it: six magnitudes, from
-        // the previous stretch's last point to the next stretch's first sample.
-        const float* pa = channel == 0 ? a.left : a.right;
-        const float* pb = channel == 0 ? b.left : b.right;
-        const double points[oversampling + 2] = {previousLast[channel],
-                                                 std::fabs(now[channel]),
-                                                 std::max(std::fabs(pa[0]), std::fabs(pb[0])),
-                                                 std::max(std::fabs(pa[1]), std::fabs(pb[1])),
-                                                 std::max(std::fabs(pa[2]), std::fabs(pb[2])),
-                                                 std::fabs(next[channel])};
-        previousLast[channel] = points[oversampling];
-        for (int p = 1; p <= oversampling; ++p) {
-            const double before = points[p - 1], middle = points[p], after = points[p + 1];
-            peak = std::max(peak, middle >= before && middle >= after ? refinedPeak(before, middle, after) : middle);
-        }
+    for (int i = 0; i < frames; ++i) {
+        history[sharpTaps + i][0] = static_cast<float>(left[i]);
+        history[sharpTaps + i][1] = static_cast<float>(right[i]);
     }
-    return peak;
+    for (int i = 0; i < frames; ++i) {
+        const float(*window)[2] = history + i + 1;  // the newest `sharpTaps` frames, oldest first
+        const Points a = interpolate<sharpTaps>(sharp.even, sharp.odd, sharp.middle, window);
+        const Points b = interpolate<meterTaps>(meter.even, meter.odd, meter.middle, window + meterFirst);
+        // The stretch from the sample `latency` frames back to the one after it: six magnitudes per
+        // channel, from the previous stretch's last point to the next stretch's first sample, as
+        // (left, right) pairs; each of the middle four that is a local maximum is refined.
+        const float* now = window[sharpTaps - 1 - sharpTaps / 2];
+        const float* next = window[sharpTaps - sharpTaps / 2];
+        const Quad edges = magnitude(Quad{previousLast[0], previousLast[1], now[0], now[1]});
+        const Quad firstTwo = max(magnitude(a.firstTwo), magnitude(b.firstTwo));
+        const Quad third = max(magnitude(a.third), magnitude(b.third));
+        const Quad ends = __builtin_shufflevector(third, magnitude(Quad{next[0], next[1], 0.0f, 0.0f}), 0, 1, 4, 5);
+        // Points 1 to 4 as the pairs {1, 2} and {3, 4}, each with the pairs before and after it.
+        const Quad early = __builtin_shufflevector(edges, firstTwo, 2, 3, 4, 5);
+        const Quad late = __builtin_shufflevector(firstTwo, ends, 2, 3, 4, 5);
+        const Quad best = max(refined(edges, early, firstTwo), refined(firstTwo, late, ends));
+        previousLast[0] = ends[0];
+        previousLast[1] = ends[1];
+        peaks[i] = std::max(std::max(best[0], best[1]), std::max(best[2], best[3]));
+    }
+    std::copy(&history[frames][0], &history[frames][0] + 2 * sharpTaps, &history[0][0]);
 }

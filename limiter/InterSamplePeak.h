@@ -12,8 +12,6 @@
 // Taking both, the stage's output passes both kinds of meter.
 #pragma once
 
-#include <cstdint>
-
 class InterSamplePeak {
 public:
     static constexpr int oversampling = 4;
@@ -24,9 +22,11 @@ public:
 
     InterSamplePeak();
     void reset();
-    // Takes one stereo frame; answers the peak of both channels over the stretch that begins `latency`
-    // frames earlier (from that sample up to the next one).
-    double push(double left, double right);
+    // The most frames one call takes.
+    static constexpr int maxFrames = 256;
+    // Takes up to maxFrames stereo frames; peaks[i] is the peak of both channels over the stretch that
+    // begins `latency` frames before frame i (from that sample up to the next one).
+    void process(const double* left, const double* right, int frames, double* peaks);
 
 private:
     // The three phases between two samples are a windowed sinc shifted by a quarter, a half and three
@@ -35,15 +35,15 @@ private:
     // and the even part of its middle one, applied to the sums and differences of mirrored frames: a
     // third fewer multiplications. Single precision: the detector only decides a gain, whose margin
     // is a thousand times larger than the rounding.
+    // Each coefficient twice, once for each channel, as the sums read them.
     struct Filter {
-        float even[sharpTaps / 2], odd[sharpTaps / 2], middle[sharpTaps / 2];
+        alignas(16) float even[sharpTaps], odd[sharpTaps], middle[sharpTaps];
     };
     static constexpr int meterFirst = (sharpTaps - meterTaps) / 2;
     Filter sharp, meter;
-    // Frames as (left, right) pairs, twice the length, written at two places, so the newest `sharpTaps`
-    // frames are always contiguous.
-    alignas(16) float history[2 * sharpTaps][2];
-    std::int32_t position = 0;
+    // Frames as (left, right) pairs: the last `sharpTaps` of the previous call, then this call's. A call
+    // writes all its frames before it reads any, so no read waits on a store still under way.
+    alignas(16) float history[sharpTaps + maxFrames][2];
     // The last interpolated point of the previous stretch, per channel, for the parabola at its edge.
-    double previousLast[2] = {0.0, 0.0};
+    float previousLast[2] = {0.0f, 0.0f};
 };

@@ -43,7 +43,7 @@ bool TruePeakCeiling::setup(double sampleRate, double ceilingDbtp, double allowa
     holdFrameNumbers.assign(holdFrames, 0);
     shortfalls.assign(attackFrames, 0.0);
     for (auto& line : delayLine)
-        line.assign(delayFrames + 1, 0.0);
+        line.assign(static_cast<std::size_t>(delayFrames + InterSamplePeak::maxFrames), 0.0);
     reset();
     return true;
 }
@@ -60,7 +60,6 @@ void TruePeakCeiling::reset()
     nonZeroShortfalls = 0;
     for (auto& line : delayLine)
         std::fill(line.begin(), line.end(), 0.0);
-    delayPosition = 0;
     smallest = 1.0;
 }
 
@@ -108,19 +107,26 @@ double TruePeakCeiling::nextGain(double request)
 
 void TruePeakCeiling::process(const double* const* inputs, double* const* outputs, std::int32_t frames, double* gains)
 {
-    const std::int32_t lineLength = delayFrames + 1;
-    for (std::int32_t i = 0; i < frames; ++i) {
-        const double left = inputs[0][i], right = inputs[1][i];
-        const double gain = nextGain(requestedGain(detector.push(left, right)));
-        delayLine[0][delayPosition] = left;
-        delayLine[1][delayPosition] = right;
-        delayPosition = delayPosition + 1 == lineLength ? 0 : delayPosition + 1;
-        // The oldest frame in the line is the one this gain was made for.
-        const double delayedLeft = delayLine[0][delayPosition], delayedRight = delayLine[1][delayPosition];
-        outputs[0][i] = gain == 1.0 ? delayedLeft : delayedLeft * gain;
-        outputs[1][i] = gain == 1.0 ? delayedRight : delayedRight * gain;
-        smallest = std::min(smallest, gain);
-        if (gains)
-            gains[i] = gain;
+    constexpr std::int32_t chunk = InterSamplePeak::maxFrames;
+    double peaks[chunk], chunkGains[chunk];
+    for (std::int32_t done = 0; done < frames;) {
+        const std::int32_t n = std::min(frames - done, chunk);
+        detector.process(inputs[0] + done, inputs[1] + done, n, peaks);
+        double* gain = gains ? gains + done : chunkGains;
+        for (std::int32_t i = 0; i < n; ++i)
+            gain[i] = nextGain(requestedGain(peaks[i]));
+        for (int channel = 0; channel < 2; ++channel) {
+            // The line holds the last delayFrames frames before this chunk, then the chunk: frame i of
+            // the output is the line's frame i. A gain of exactly 1 leaves every value as it is.
+            double* line = delayLine[channel].data();
+            std::copy(inputs[channel] + done, inputs[channel] + done + n, line + delayFrames);
+            double* out = outputs[channel] + done;
+            for (std::int32_t i = 0; i < n; ++i)
+                out[i] = line[i] * gain[i];
+            std::copy(line + n, line + n + delayFrames, line);
+        }
+        for (std::int32_t i = 0; i < n; ++i)
+            smallest = std::min(smallest, gain[i]);
+        done += n;
     }
 }

@@ -23,7 +23,7 @@ public:
     void reset();
     // Frames by which the output is late.
     std::int32_t latency() const { return delayFrames; }
-    // Stereo, in place allowed. `gains`, when given, receives each output frame's gain.
+    // Stereo; the outputs may be the inputs. `gains`, when given, receives each output frame's gain.
     void process(const double* const* inputs, double* const* outputs, std::int32_t frames, double* gains = nullptr);
     // The smallest gain applied since the last reset (1 when nothing was lowered).
     double smallestGain() const { return smallest; }
@@ -55,9 +55,8 @@ private:
     double shortfallSum = 0.0;
     std::int32_t nonZeroShortfalls = 0;
 
-    // The signal's delay line, stereo.
+    // The signal's delay, per channel: the last delayFrames frames, then room for a chunk.
     std::vector<double> delayLine[2];
-    std::int32_t delayPosition = 0;
 
     double smallest = 1.0;
 };
