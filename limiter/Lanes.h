@@ -10,6 +10,10 @@
 #error "the lanes are written for SSE2 (x86-64, or 32-bit x86 built with -msse2)"
 #endif
 #include <emmintrin.h>
+#if defined(__i386__) && __STDCPP_DEFAULT_NEW_ALIGNMENT__ > 8
+// The heap gives 8-byte alignment here; a `new` of a type holding pairs must ask for more.
+#error "build 32-bit x86 with -faligned-new=8 (cmake/Warnings.cmake)"
+#endif
 #if defined(__AVX2__)
 #include <immintrin.h>
 #endif

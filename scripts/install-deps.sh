@@ -28,5 +28,6 @@ export DEBIAN_FRONTEND=noninteractive
 dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
 apt-get update -qq
 # On a kernel that refuses 32-bit programs, the i386 packages' post-install steps print "Exec format
-# error" and apt still succeeds: the 32-bit loader is installed but never used there (see wine-mode.sh).
+# error" and apt still succeeds: there the 32-bit loader runs under emulation (see wine-qemu.sh), whose
+# qemu-i386-static is taken out of Debian's package into build/ when needed, never installed.
 apt-get install -y -qq --no-install-recommends "${need[@]}"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds all three targets and runs every test: natively, then the Windows builds under Wine, then a
-# bounded fuzzing run. On a machine that cannot run 32-bit programs the 32-bit DLL is built and checked
+# bounded fuzzing run. On a machine whose kernel refuses 32-bit programs the 32-bit tests run under
+# emulation (scripts/wine-qemu.sh); where even that cannot run, the 32-bit DLL is built and checked
 # without running it, and its tests are counted as not run (TARN_WIN32_TESTS=require makes that fatal).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -14,7 +15,7 @@ done
 
 mode=$(scripts/wine-mode.sh)
 if [ "$mode" = win64-only ] && [ "${TARN_WIN32_TESTS:-}" = require ]; then
-  echo "win32: its tests cannot run: this machine cannot run 32-bit programs (TARN_WIN32_TESTS=require)" >&2
+  echo "win32: its tests cannot run: this machine cannot run 32-bit programs, natively or emulated (TARN_WIN32_TESTS=require)" >&2
   exit 1
 fi
 scripts/wine-prefix.sh start
@@ -23,10 +24,11 @@ trap 'scripts/wine-prefix.sh stop' EXIT
 passed=0 failed=0 not_run=0 status=0 summary=()
 mkdir -p build/logs
 
-# Runs ctest for one preset (extra arguments select tests) and adds its counts to the totals.
+# Runs ctest for one preset (extra arguments select tests) and adds its counts to the totals; the
+# summary line ends with the note given.
 run_ctest() {
-  local preset=$1 log=build/logs/ctest-$1.log
-  shift
+  local preset=$1 note=$2 log=build/logs/ctest-$1.log
+  shift 2
   ctest --preset "$preset" -j2 --timeout 300 "$@" 2>&1 | tee "$log" || status=1
   local line total bad
   line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1 || true)
@@ -38,24 +40,27 @@ run_ctest() {
   bad=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
   total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
   passed=$((passed + total - bad)) failed=$((failed + bad))
-  summary+=("$preset: $((total - bad)) passed, $bad failed")
+  summary+=("$preset: $((total - bad)) passed, $bad failed$note")
 }
 
 count_tests() { ctest --preset "$1" -N "${@:2}" | sed -nE 's/^Total Tests: ([0-9]+)/\1/p'; }
 
 echo "== tests: linux"
-run_ctest linux
+run_ctest linux ""
 echo "== tests: win64 (under Wine)"
-run_ctest win64
+run_ctest win64 " (under Wine)"
 if [ "$mode" = wow64 ]; then
   echo "== tests: win32 (under Wine)"
-  run_ctest win32
+  run_ctest win32 " (under Wine)"
+elif [ "$mode" = qemu ]; then
+  echo "== tests: win32 (under Wine, its 32-bit programs emulated by qemu-i386: the kernel refuses them)"
+  run_ctest win32 " (under Wine, emulated by qemu-i386)"
 else
   echo "== tests: win32 (checked on the build machine only)"
-  run_ctest win32 -L static
+  run_ctest win32 "" -L static
   skipped=$(( $(count_tests win32) - $(count_tests win32 -L static) ))
   not_run=$((not_run + skipped))
-  summary+=("win32: built and checked; its tests were not run: this machine cannot run 32-bit programs ($skipped not run)")
+  summary+=("win32: built and checked; its tests were not run: this machine cannot run 32-bit programs, natively or emulated ($skipped not run)")
 fi
 
 echo "== fuzzing the stored state"

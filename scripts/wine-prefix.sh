@@ -12,11 +12,12 @@ make_prefix() {
   if [ -f "$ready" ] && [ "$(cat "$ready")" = "$TARN_WINE_MODE" ]; then return; fi
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
+  # Under emulation wineboot takes about 20 s more (its 32-bit half).
   # In a 64-bit-only prefix wineboot says it cannot open syswow64's rundll32.exe: harmless.
   timeout 300 "${TARN_WINE[@]}" wineboot -i >/dev/null 2>&1 || true
   timeout 120 "${TARN_WINE[@]}" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
   timeout 120 "${TARN_WINE[@]}" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-  timeout 120 wineserver -w || true
+  timeout 120 "${TARN_WINE_IN[@]}" wineserver -w || true
   echo "$TARN_WINE_MODE" >"$ready"
 }
 
@@ -36,10 +37,18 @@ create)
   ;;
 start)
   create
-  wineserver -p 2>/dev/null || true  # already running is fine
+  "${TARN_WINE_IN[@]}" wineserver -p 2>/dev/null || true  # already running is fine
   timeout 120 "${TARN_WINE[@]}" cmd /c exit >/dev/null 2>&1 || true
   ;;
 stop)
-  wineserver -k 2>/dev/null || true
+  if [ "$TARN_WINE_MODE" = qemu ]; then
+    # The server first, so it saves the registry; then the namespace with whatever is left in it.
+    if "$top/scripts/wine-qemu.sh" running; then
+      "${TARN_WINE_IN[@]}" wineserver -k 2>/dev/null || true
+    fi
+    "$top/scripts/wine-qemu.sh" stop
+  else
+    wineserver -k 2>/dev/null || true
+  fi
   ;;
 esac

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine, headless, in the prefix inside the build folder, with the loader
-# this machine can run. A 32-bit program on a machine that cannot run 32-bit code fails with a message.
+# this machine can run (in qemu mode inside the namespace that holds the wineserver: wine-qemu.sh). A
+# 32-bit program on a machine that can run 32-bit code neither natively nor emulated fails with a message.
 set -e
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 [ -f "$WINEPREFIX/.tarn-ready" ] || "$top/scripts/wine-prefix.sh" create
