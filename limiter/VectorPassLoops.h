@@ -1,12 +1,17 @@
 // The limiter's vector passes, written once for any width of lanes: the level logarithms, the gains'
-// exponentials and the dither noise. The last few frames of a stretch run padded to a whole vector.
+// exponentials, the dither noise and the main pass around the gain follower. The last few frames of a stretch run
+// padded to a whole vector.
 #pragma once
 
 #include <cstring>
 
+#include <algorithm>
+
 #include "limiter/Dither.h"
+#include "limiter/GainFollower.h"
 #include "limiter/Lanes.h"
 #include "limiter/LogExp.h"
+#include "limiter/VectorPasses.h"
 
 namespace VectorPassLoops {
 inline namespace TARN_LANES_ISA {
@@ -49,17 +54,20 @@ void levelLogs(const double* left, const double* right, double* out, int n, doub
     });
 }
 
-// values = exp(-values), where exp 0 is 1 without computing it.
+// exp(-reduction), where exp 0 is 1 without computing it.
+template <typename V> inline V gainOf(V reduction)
+{
+    const auto reduced = reduction != 0.0;
+    V gain = Lanes::splat<V>(1.0);
+    if (Lanes::any(reduced))
+        gain = reduced ? LogExp::exp(-reduction) : gain;
+    return gain;
+}
+
+// values = exp(-values).
 template <typename V> void gainsFromReductions(double* values, int n)
 {
-    overVectors<V>(n, [&](int i, int count) {
-        const V reduction = load<V>(values + i, count);
-        const auto reduced = reduction != 0.0;
-        V gain = Lanes::splat<V>(1.0);
-        if (Lanes::any(reduced))
-            gain = reduced ? LogExp::exp(-reduction) : gain;
-        store(values + i, gain, count);
-    });
+    overVectors<V>(n, [&](int i, int count) { store(values + i, gainOf(load<V>(values + i, count)), count); });
 }
 
 // noise[i] = amplitude x (q1 x 2^-31 + q2 x 2^-31) for the left sample and the same of q3, q4 for the
@@ -81,6 +89,131 @@ inline void ditherNoise(Lanes::Quad& draws, Lanes::Pair* noise, int n, double am
         noise[i] = amplitude * (first * Dither::unit + second * Dither::unit);
     }
     draws = even;
+}
+
+// The main pass's state and pointers in locals, so stores into the arrays cannot alias them.
+template <typename V> struct MainPassLoop {
+    static constexpr int lanes = Lanes::lanesOf<V>;
+    // Four frames: a whole number of vectors, few enough that both recurrences stay in the processor's view.
+    static constexpr int chunk = 4;
+    // A chunk's values kept in registers from one step of the loop to the next.
+    struct Chunk {
+        V part[chunk / lanes];
+    };
+
+    GainFollower::State follower;
+    Lanes::Pair power;
+    double release, attack, makeup;
+    Lanes::Pair coeff;
+    const double* levels;
+    const double* historyOld;
+    double* historyNew;
+    const double* delayedLeft;
+    const double* delayedRight;
+    double* gains;
+    double* shaped;
+    double* powers;
+
+    explicit MainPassLoop(const VectorPasses::MainPass& pass)
+        : follower(pass.follower), power{pass.smoothedPower[0], pass.smoothedPower[1]}, release(pass.release),
+          attack(pass.attack), makeup(pass.makeup), coeff(Lanes::splat(pass.powerCoeff)), levels(pass.levels),
+          historyOld(pass.historyOld), historyNew(pass.historyNew), delayedLeft(pass.delayedLeft),
+          delayedRight(pass.delayedRight), gains(pass.gains), shaped(pass.shaped), powers(pass.power)
+    {
+    }
+
+    double followFrame(int i)
+    {
+        const double smoothed = GainFollower::step(follower, levels[i], historyOld[i], release, attack);
+        historyNew[i] = smoothed;
+        return smoothed;
+    }
+
+    void shapeFrame(int i, double gain)
+    {
+        using Lanes::Pair;
+        const Pair delayed = {delayedLeft[i], delayedRight[i]};
+        const Pair v = Lanes::clipped(delayed * Lanes::splat(gain * makeup));
+        // Smoothed squares are never negative.
+        power = Lanes::flushedToFloat(power + coeff * (v * v - power), GainFollower::flushLimit);
+        std::memcpy(shaped + 2 * i, &v, sizeof v);
+        std::memcpy(powers + 2 * i, &power, sizeof power);
+    }
+
+    // Whole chunks pass their values on in registers: a vector loaded from separate scalar stores would
+    // wait for them to reach the cache, which is to say for the older frames' chains to finish.
+    Chunk followChunk(int start)
+    {
+        Chunk reductions;
+        for (int k = 0; k < chunk; ++k)
+            reductions.part[k / lanes][k % lanes] = followFrame(start + k);
+        return reductions;
+    }
+
+    Chunk gainChunk(int start, const Chunk& reductions)
+    {
+        Chunk result;
+        for (int p = 0; p < chunk / lanes; ++p) {
+            result.part[p] = gainOf(reductions.part[p]);
+            store(gains + start + p * lanes, result.part[p], lanes);
+        }
+        return result;
+    }
+
+    void shapeChunk(int start, const Chunk& frameGains)
+    {
+        for (int k = 0; k < chunk; ++k)
+            shapeFrame(start + k, frameGains.part[k / lanes][k % lanes]);
+    }
+
+    void storeReductions(int start, const Chunk& reductions)
+    {
+        for (int p = 0; p < chunk / lanes; ++p)
+            store(gains + start + p * lanes, reductions.part[p], lanes);
+    }
+
+    // Frames one at a time through memory, for the ends of a stretch.
+    void follow(int from, int to)
+    {
+        for (int i = from; i < to; ++i)
+            gains[i] = followFrame(i);
+    }
+
+    void shape(int from, int to)
+    {
+        for (int i = from; i < to; ++i)
+            shapeFrame(i, gains[i]);
+    }
+};
+
+// Chunk c's follower steps, chunk c - 2's delay, clip and power smoothing and chunk c - 1's gains: each
+// frame sees the operations of a frame processed alone, in its order, but the follower's chain and the
+// power's chain sit close together in the instruction stream, so the processor overlaps them, and the
+// exponentials (a chunk behind the follower, a chunk ahead of their use) fill the time both spend waiting.
+template <typename V> void mainPass(VectorPasses::MainPass& pass, int n)
+{
+    using Loop = MainPassLoop<V>;
+    constexpr int chunk = Loop::chunk;
+    Loop loop(pass);
+    typename Loop::Chunk reductions{}, ready{};
+    int start = 0;
+    for (; start + chunk <= n; start += chunk) {
+        const typename Loop::Chunk followed = loop.followChunk(start);
+        if (start >= 2 * chunk)
+            loop.shapeChunk(start - 2 * chunk, ready);
+        if (start >= chunk)
+            ready = loop.gainChunk(start - chunk, reductions);
+        reductions = followed;
+    }
+    // The frames after the last whole chunk, and the chunks still behind.
+    if (start >= chunk)
+        loop.storeReductions(start - chunk, reductions);
+    loop.follow(start, n);
+    gainsFromReductions<V>(pass.gains + std::max(0, start - chunk), n - std::max(0, start - chunk));
+    loop.shape(std::max(0, start - 2 * chunk), n);
+    pass.follower = loop.follower;
+    pass.smoothedPower[0] = loop.power[0];
+    pass.smoothedPower[1] = loop.power[1];
 }
 
 }  // namespace TARN_LANES_ISA

@@ -49,6 +49,15 @@ void ditherNoise(Lanes::Quad& draws, Lanes::Pair* noise, int frames, double ampl
     VectorPassLoops::ditherNoise(draws, noise, frames, amplitude);
 }
 
+void mainPass(MainPass& pass, int frames)
+{
+#if TARN_HAVE_FOURS
+    if (useFours())
+        return mainPassFours(pass, frames);
+#endif
+    VectorPassLoops::mainPass<Lanes::Pair>(pass, frames);
+}
+
 void allowFours(bool allowed) { foursAllowed.store(allowed, std::memory_order_relaxed); }
 
 }  // namespace VectorPasses

@@ -2,6 +2,7 @@
 // both widths give the same bits.
 #pragma once
 
+#include "limiter/GainFollower.h"
 #include "limiter/Lanes.h"
 
 namespace VectorPasses {
@@ -17,6 +18,32 @@ void gainsFromReductions(double* values, int frames);
 // states and is advanced past them.
 void ditherNoise(Lanes::Quad& draws, Lanes::Pair* noise, int frames, double amplitude);
 
+// The main pass over a stretch: the gain follower's recurrence frame by frame and, a few frames behind
+// it in the same loop, the gains' exponentials, the delayed frames scaled and clipped, and the meters'
+// power smoothing, the second recurrence. Run side by side, the two chains cost about as much as the
+// longer of them alone.
+struct MainPass {
+    // Read: the level logarithms of the stretch's frames, and the delayed frames (the inputs of one
+    // look-ahead before) of each channel.
+    const double* levels;
+    const double* delayedLeft;
+    const double* delayedRight;
+    // The smoothed reductions: frame i reads the one of a look-ahead before at historyOld[i] and writes
+    // its own at historyNew[i] (the same line, one look-ahead further on).
+    const double* historyOld;
+    double* historyNew;
+    double release, attack, makeup, powerCoeff;
+    // Written per frame: the gain, the clipped output before the dither (left, right) and the smoothed
+    // power (left, right).
+    double* gains;
+    double* shaped;
+    double* power;
+    // Carried from stretch to stretch.
+    GainFollower::State follower;
+    double smoothedPower[2];
+};
+void mainPass(MainPass& pass, int frames);
+
 // Tests run both widths: false keeps to pairs even where AVX2 is there.
 void allowFours(bool allowed);
 
@@ -26,5 +53,6 @@ void levelLogsFours(const double* left, const double* right, double* out, int fr
                     double compensation);
 void gainsFromReductionsFours(double* values, int frames);
 void ditherNoiseFours(Lanes::Quad& draws, Lanes::Pair* noise, int frames, double amplitude);
+void mainPassFours(MainPass& pass, int frames);
 
 }  // namespace VectorPasses

@@ -16,6 +16,8 @@ void gainsFromReductionsFours(double* values, int frames)
     VectorPassLoops::gainsFromReductions<Lanes::Four>(values, frames);
 }
 
+void mainPassFours(MainPass& pass, int frames) { VectorPassLoops::mainPass<Lanes::Four>(pass, frames); }
+
 void ditherNoiseFours(Lanes::Quad& draws, Lanes::Pair* noise, int frames, double amplitude)
 {
     // Two frames per step: the eight 32-bit lanes hold both frames' four states and advance together by
