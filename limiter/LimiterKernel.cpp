@@ -131,20 +131,24 @@ void LimiterKernel::process(const LimiterSettings& settings, bool settingsChange
         std::memcpy(lineRight + at, inputs[1] + done, sizeof(double) * static_cast<std::size_t>(n));
         VectorPasses::levelLogs(lineLeft + at, lineRight + at, levelLog, n, inputGain, releaseComp);
 
-        VectorPasses::MainPass pass{levelLog,     lineLeft + back, lineRight + back, history + back,      history + at,
-                                    releaseCoeff, attackCoeff,     makeupGain,       powerCoeff,          frameGain,
-                                    frameShaped,  framePower,      follower,         {power[0], power[1]}};
+        VectorPasses::MainPass pass{levelLog,     lineLeft + back, lineRight + back,    history + back,
+                                    history + at, releaseCoeff,    attackCoeff,         makeupGain,
+                                    powerCoeff,   frameGain,       shapedLeft,          shapedRight,
+                                    framePower,   follower,        {power[0], power[1]}};
         VectorPasses::mainPass(pass, n);
         follower = pass.follower;
         power[0] = pass.smoothedPower[0];
         power[1] = pass.smoothedPower[1];
         linePosition += n;
 
-        VectorPasses::ditherNoise(ditherLanes, frameNoise, n, ditherAmplitude);
+        VectorPasses::ditherNoise(ditherLanes, noiseLeft, noiseRight, n, ditherAmplitude);
         for (std::int32_t first = 0; first < n;) {
             const std::int32_t untilPublish = sink ? std::max(1, meterInterval + 1 - sampleCounter) : n;
             const std::int32_t segment = std::min(n - first, untilPublish);
-            finishOutput(outputs, done + first, first, segment);
+            const VectorPasses::FinishPass finish{
+                shapedLeft + first,     shapedRight + first, noiseLeft + first,         noiseRight + first,
+                framePower + 2 * first, frameGain + first,   outputs[0] + done + first, outputs[1] + done + first};
+            VectorPasses::finishOutput(finish, segment, extremes);
             first += segment;
             // Without a sink the counter only has to stay past the interval.
             sampleCounter = std::min(sampleCounter + segment, meterInterval + 1);
@@ -158,54 +162,23 @@ void LimiterKernel::process(const LimiterSettings& settings, bool settingsChange
     }
 }
 
-// The dither added to the clipped frames, and the meters' extremes gathered.
-void LimiterKernel::finishOutput(double* const* outputs, std::int32_t offset, std::int32_t first, std::int32_t count)
-{
-    using Lanes::Pair;
-    double* const outLeft = outputs[0] + offset;
-    double* const outRight = outputs[1] + offset;
-    const double* const gains = frameGain + first;
-    const double* const shaped = frameShaped + 2 * first;
-    const double* const powers = framePower + 2 * first;
-    const Pair* const noise = frameNoise + first;
-
-    Pair peak = meterPeak, loudest = meterPower;
-    double quietest = meterGain;
-    for (std::int32_t i = 0; i < count; ++i) {
-        Pair v, smoothedPower;
-        std::memcpy(&v, shaped + 2 * i, sizeof v);
-        std::memcpy(&smoothedPower, powers + 2 * i, sizeof smoothedPower);
-        quietest = std::min(quietest, gains[i]);
-        peak = Lanes::larger(peak, Lanes::abs(v));
-        loudest = Lanes::larger(loudest, smoothedPower);
-        const Pair out = v + noise[i];
-        outLeft[i] = out[0];
-        outRight[i] = out[1];
-    }
-    meterPeak = peak;
-    meterPower = loudest;
-    meterGain = quietest;
-}
-
 // The float conversion is monotonic, so a stretch's extreme moves each meter exactly as its frames
 // would have one by one.
 void LimiterKernel::foldMeters()
 {
-    if (meterGain < meterBlock.minGain)
-        meterBlock.minGain = static_cast<float>(meterGain);
+    if (extremes.gain < meterBlock.minGain)
+        meterBlock.minGain = static_cast<float>(extremes.gain);
     for (int ch = 0; ch < 2; ++ch) {
-        if (meterPeak[ch] > meterBlock.outPeak[ch])
-            meterBlock.outPeak[ch] = static_cast<float>(meterPeak[ch]);
-        if (meterPeak[ch] > meterBlock.peakHold[ch]) {
-            meterBlock.peakHold[ch] = static_cast<float>(meterPeak[ch]);
+        if (extremes.peak[ch] > meterBlock.outPeak[ch])
+            meterBlock.outPeak[ch] = static_cast<float>(extremes.peak[ch]);
+        if (extremes.peak[ch] > meterBlock.peakHold[ch]) {
+            meterBlock.peakHold[ch] = static_cast<float>(extremes.peak[ch]);
             holdCount[ch] = 0;
         }
-        if (meterPower[ch] > meterBlock.outPower[ch])
-            meterBlock.outPower[ch] = static_cast<float>(meterPower[ch]);
+        if (extremes.power[ch] > meterBlock.outPower[ch])
+            meterBlock.outPower[ch] = static_cast<float>(extremes.power[ch]);
     }
-    meterPeak = Lanes::Pair{0.0, 0.0};
-    meterPower = Lanes::Pair{0.0, 0.0};
-    meterGain = HUGE_VAL;
+    extremes = VectorPasses::MeterExtremes{{0.0, 0.0}, {0.0, 0.0}, HUGE_VAL};
 }
 
 void LimiterKernel::publish(MeterSink& sink)

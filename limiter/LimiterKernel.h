@@ -11,6 +11,7 @@
 #include "limiter/Lanes.h"
 #include "limiter/MeterBlock.h"
 #include "limiter/MeterSink.h"
+#include "limiter/VectorPasses.h"
 
 // What a block is processed with: the five normalized parameter values (0..1) and the sample rate.
 struct LimiterSettings {
@@ -43,7 +44,6 @@ public:
 private:
     void updateCoefficients(const LimiterSettings& settings);
     void compactLines();
-    void finishOutput(double* const* outputs, std::int32_t offset, std::int32_t first, std::int32_t frames);
     void foldMeters();
     void publish(MeterSink& sink);
 
@@ -78,21 +78,20 @@ private:
     std::int32_t holdPublishes = 50;
     std::int32_t holdCount[2] = {0, 0};
 
-    // Meter extremes gathered since they were last folded into the MeterBlock: largest |output| and
-    // smoothed power per channel, smallest gain.
-    Lanes::Pair meterPeak = {0.0, 0.0};
-    Lanes::Pair meterPower = {0.0, 0.0};
-    double meterGain = HUGE_VAL;
+    // Meter extremes gathered since they were last folded into the MeterBlock.
+    VectorPasses::MeterExtremes extremes = {{0.0, 0.0}, {0.0, 0.0}, HUGE_VAL};
     // The dither states of the next frame's four draws.
     Lanes::Quad ditherLanes = {0, 0, 0, 0};
 
     // Per-frame intermediates of one stretch of a block: the level logarithms, the gains, the clipped
-    // output before the dither and the smoothed power (left, right per frame), and the dither noise.
-    // Fixed in size, so processing never allocates.
+    // output before the dither and the dither noise per channel, and the smoothed power (left, right side
+    // by side). Fixed in size, so processing never allocates.
     static constexpr std::int32_t stretch = 256;
     double levelLog[stretch];
     double frameGain[stretch];
-    double frameShaped[2 * stretch];
+    double shapedLeft[stretch];
+    double shapedRight[stretch];
+    double noiseLeft[stretch];
+    double noiseRight[stretch];
     double framePower[2 * stretch];
-    Lanes::Pair frameNoise[stretch];  // the dither noise, left and right
 };

@@ -74,7 +74,7 @@ template <typename V> void gainsFromReductions(double* values, int n)
 // right, q1..q4 being frame i's four draws; `draws` holds the next frame's four states. Even and odd
 // frames draw from two interleaved sequences stepping eight states at once, so no frame waits for the
 // multiplication of the one before.
-inline void ditherNoise(Lanes::Quad& draws, Lanes::Pair* noise, int n, double amplitude)
+inline void ditherNoise(Lanes::Quad& draws, double* left, double* right, int n, double amplitude)
 {
     using Lanes::Pair;
     typedef std::int32_t SignedQuad __attribute__((vector_size(16)));
@@ -86,9 +86,46 @@ inline void ditherNoise(Lanes::Quad& draws, Lanes::Pair* noise, int n, double am
         odd = reinterpret_cast<Lanes::Quad>(q) * Dither::multiplier8 + Dither::increment8;
         const Pair first = {static_cast<double>(q[0]), static_cast<double>(q[2])};
         const Pair second = {static_cast<double>(q[1]), static_cast<double>(q[3])};
-        noise[i] = amplitude * (first * Dither::unit + second * Dither::unit);
+        const Pair noise = amplitude * (first * Dither::unit + second * Dither::unit);
+        left[i] = noise[0];
+        right[i] = noise[1];
     }
     draws = even;
+}
+
+// A vector of `count` doubles, the lanes past them `fill`.
+template <typename V> inline V loadFilled(const double* from, int count, double fill)
+{
+    V v = Lanes::splat<V>(fill);
+    std::memcpy(&v, from, sizeof(double) * static_cast<std::size_t>(count));
+    return v;
+}
+
+// out = shaped + noise per channel; the extremes of |shaped|, of the power and of the gain join `extremes`.
+// None of the values is NaN, so the extremes do not depend on the order they are taken in.
+template <typename V> void finishOutput(const VectorPasses::FinishPass& pass, int n, VectorPasses::MeterExtremes& m)
+{
+    constexpr int lanes = Lanes::lanesOf<V>;
+    V peakLeft{}, peakRight{}, loudest{}, quietest = Lanes::splat<V>(HUGE_VAL);
+    overVectors<V>(n, [&](int i, int count) {
+        const V left = load<V>(pass.shapedLeft + i, count), right = load<V>(pass.shapedRight + i, count);
+        store(pass.outLeft + i, left + load<V>(pass.noiseLeft + i, count), count);
+        store(pass.outRight + i, right + load<V>(pass.noiseRight + i, count), count);
+        peakLeft = Lanes::larger(peakLeft, Lanes::abs(left));
+        peakRight = Lanes::larger(peakRight, Lanes::abs(right));
+        // The powers side by side: lanes alternate left and right.
+        const int values = 2 * count;
+        loudest = Lanes::larger(loudest, load<V>(pass.power + 2 * i, std::min(values, lanes)));
+        if (values > lanes)
+            loudest = Lanes::larger(loudest, load<V>(pass.power + 2 * i + lanes, values - lanes));
+        quietest = Lanes::smaller(quietest, loadFilled<V>(pass.gains + i, count, HUGE_VAL));
+    });
+    for (int k = 0; k < lanes; ++k) {
+        m.peak[0] = std::max(m.peak[0], peakLeft[k]);
+        m.peak[1] = std::max(m.peak[1], peakRight[k]);
+        m.power[k % 2] = std::max(m.power[k % 2], loudest[k]);
+        m.gain = std::min(m.gain, quietest[k]);
+    }
 }
 
 // The main pass's state and pointers in locals, so stores into the arrays cannot alias them.
@@ -111,14 +148,16 @@ template <typename V> struct MainPassLoop {
     const double* delayedLeft;
     const double* delayedRight;
     double* gains;
-    double* shaped;
+    double* shapedLeft;
+    double* shapedRight;
     double* powers;
 
     explicit MainPassLoop(const VectorPasses::MainPass& pass)
         : follower(pass.follower), power{pass.smoothedPower[0], pass.smoothedPower[1]}, release(pass.release),
           attack(pass.attack), makeup(pass.makeup), coeff(Lanes::splat(pass.powerCoeff)), levels(pass.levels),
           historyOld(pass.historyOld), historyNew(pass.historyNew), delayedLeft(pass.delayedLeft),
-          delayedRight(pass.delayedRight), gains(pass.gains), shaped(pass.shaped), powers(pass.power)
+          delayedRight(pass.delayedRight), gains(pass.gains), shapedLeft(pass.shapedLeft),
+          shapedRight(pass.shapedRight), powers(pass.power)
     {
     }
 
@@ -129,15 +168,22 @@ template <typename V> struct MainPassLoop {
         return smoothed;
     }
 
+    // One frame's power smoothing, from its clipped samples' squares.
+    void smoothPower(int i, Lanes::Pair squares)
+    {
+        // Smoothed squares are never negative.
+        power = Lanes::flushedToFloat(power + coeff * (squares - power), GainFollower::flushLimit);
+        std::memcpy(powers + 2 * i, &power, sizeof power);
+    }
+
     void shapeFrame(int i, double gain)
     {
         using Lanes::Pair;
         const Pair delayed = {delayedLeft[i], delayedRight[i]};
         const Pair v = Lanes::clipped(delayed * Lanes::splat(gain * makeup));
-        // Smoothed squares are never negative.
-        power = Lanes::flushedToFloat(power + coeff * (v * v - power), GainFollower::flushLimit);
-        std::memcpy(shaped + 2 * i, &v, sizeof v);
-        std::memcpy(powers + 2 * i, &power, sizeof power);
+        shapedLeft[i] = v[0];
+        shapedRight[i] = v[1];
+        smoothPower(i, v * v);
     }
 
     // Whole chunks pass their values on in registers: a vector loaded from separate scalar stores would
@@ -160,10 +206,21 @@ template <typename V> struct MainPassLoop {
         return result;
     }
 
+    // The scaling, clip and squares of a chunk run channel by channel across its frames; only the power's
+    // recurrence goes frame by frame.
     void shapeChunk(int start, const Chunk& frameGains)
     {
-        for (int k = 0; k < chunk; ++k)
-            shapeFrame(start + k, frameGains.part[k / lanes][k % lanes]);
+        for (int p = 0; p < chunk / lanes; ++p) {
+            const int at = start + p * lanes;
+            const V scale = frameGains.part[p] * makeup;
+            const V left = Lanes::clipped(load<V>(delayedLeft + at, lanes) * scale);
+            const V right = Lanes::clipped(load<V>(delayedRight + at, lanes) * scale);
+            store(shapedLeft + at, left, lanes);
+            store(shapedRight + at, right, lanes);
+            const V squaresLeft = left * left, squaresRight = right * right;
+            for (int k = 0; k < lanes; ++k)
+                smoothPower(at + k, Lanes::Pair{squaresLeft[k], squaresRight[k]});
+        }
     }
 
     void storeReductions(int start, const Chunk& reductions)
