@@ -156,19 +156,23 @@ void LimiterStageGains(benchmark::State& state)
 }
 BENCHMARK(LimiterStageGains);
 
-// The follower, the gains, the delay and clip and the power smoothing, as the kernel runs them together.
+// The level logarithms, the follower, the gains, the delay and clip and the power smoothing, as the kernel
+// runs them together.
 void LimiterStageMainPass(benchmark::State& state)
 {
     const StageData& d = data();
     TowardZeroRounding rounding;
-    std::vector<double> history(blockFrames + lookahead, 0.0), gains(blockFrames), shapedLeft(blockFrames),
-        shapedRight(blockFrames), power(2 * blockFrames);
+    std::vector<double> history(blockFrames + lookahead, 0.0), levels(blockFrames), gains(blockFrames),
+        shapedLeft(blockFrames), shapedRight(blockFrames), power(2 * blockFrames);
     std::vector<double> delayedLeft(blockFrames + lookahead), delayedRight(blockFrames + lookahead);
     VectorPasses::MainPass pass{};
+    pass.inputGain = d.inputGain;
+    pass.compensation = d.compensation;
     pass.release = d.release;
     pass.attack = d.attack;
     pass.makeup = 1.0;
     pass.powerCoeff = d.powerCoeff;
+    pass.levels = levels.data();
     pass.gains = gains.data();
     pass.shapedLeft = shapedLeft.data();
     pass.shapedRight = shapedRight.data();
@@ -180,9 +184,10 @@ void LimiterStageMainPass(benchmark::State& state)
         const std::size_t at = block * blockFrames;
         std::memcpy(delayedLeft.data() + lookahead, d.left.data() + at, blockFrames * sizeof(double));
         std::memcpy(delayedRight.data() + lookahead, d.right.data() + at, blockFrames * sizeof(double));
+        pass.inputLeft = delayedLeft.data() + lookahead;
+        pass.inputRight = delayedRight.data() + lookahead;
         pass.delayedLeft = delayedLeft.data();
         pass.delayedRight = delayedRight.data();
-        pass.levels = d.levels.data() + at;
         VectorPasses::mainPass(pass, blockFrames);
         std::memcpy(history.data(), history.data() + blockFrames, lookahead * sizeof(double));
         std::memcpy(delayedLeft.data(), delayedLeft.data() + blockFrames, lookahead * sizeof(double));

@@ -115,7 +115,7 @@ void LimiterKernel::process(const LimiterSettings& settings, bool settingsChange
     const double ditherAmplitude = dither24 ? Dither::amplitude24 : Dither::amplitude16;
 
     // Each stretch runs in passes, every frame seeing the same operations in the same order as one frame
-    // at a time would: the level logarithms; the main pass (the follower's recurrence, and behind it the
+    // at a time would: the main pass (the level logarithms, the follower's recurrence, and behind it the
     // gains, delay, clip and the meters' power smoothing); the dither noise; then the output and the
     // meters' extremes up to each publish.
     double* const lineLeft = delayStorage.get();
@@ -129,12 +129,27 @@ void LimiterKernel::process(const LimiterSettings& settings, bool settingsChange
         // The inputs join the lines first, so outputs may be the very buffers of the inputs.
         std::memcpy(lineLeft + at, inputs[0] + done, sizeof(double) * static_cast<std::size_t>(n));
         std::memcpy(lineRight + at, inputs[1] + done, sizeof(double) * static_cast<std::size_t>(n));
-        VectorPasses::levelLogs(lineLeft + at, lineRight + at, levelLog, n, inputGain, releaseComp);
-
-        VectorPasses::MainPass pass{levelLog,     lineLeft + back, lineRight + back,    history + back,
-                                    history + at, releaseCoeff,    attackCoeff,         makeupGain,
-                                    powerCoeff,   frameGain,       shapedLeft,          shapedRight,
-                                    framePower,   follower,        {power[0], power[1]}};
+        VectorPasses::MainPass pass;
+        pass.inputLeft = lineLeft + at;
+        pass.inputRight = lineRight + at;
+        pass.delayedLeft = lineLeft + back;
+        pass.delayedRight = lineRight + back;
+        pass.historyOld = history + back;
+        pass.historyNew = history + at;
+        pass.inputGain = inputGain;
+        pass.compensation = releaseComp;
+        pass.release = releaseCoeff;
+        pass.attack = attackCoeff;
+        pass.makeup = makeupGain;
+        pass.powerCoeff = powerCoeff;
+        pass.levels = levelLog;
+        pass.gains = frameGain;
+        pass.shapedLeft = shapedLeft;
+        pass.shapedRight = shapedRight;
+        pass.power = framePower;
+        pass.follower = follower;
+        pass.smoothedPower[0] = power[0];
+        pass.smoothedPower[1] = power[1];
         VectorPasses::mainPass(pass, n);
         follower = pass.follower;
         power[0] = pass.smoothedPower[0];

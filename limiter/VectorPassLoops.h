@@ -39,18 +39,23 @@ template <typename V> inline void store(double* to, V v, int count)
     std::memcpy(to, &v, sizeof(double) * static_cast<std::size_t>(count));
 }
 
-// out = ln(over) x compensation where over = max(|left|, |right|) x inputGain exceeds 1, else 0.
+// ln(over) x compensation where over = max(|left|, |right|) x inputGain exceeds 1, else 0.
+template <typename V> inline V levelOf(V left, V right, double inputGain, double compensation)
+{
+    const V over = Lanes::larger(Lanes::abs(left), Lanes::abs(right)) * inputGain;
+    const auto limited = over > 1.0;
+    V w{};
+    if (Lanes::any(limited))  // ln 1 is 0: frames at or below the threshold need no logarithm
+        w = limited ? LogExp::log(over) * compensation : w;
+    return w;
+}
+
+// out = levelOf(left, right) frame by frame.
 template <typename V>
 void levelLogs(const double* left, const double* right, double* out, int n, double inputGain, double compensation)
 {
     overVectors<V>(n, [&](int i, int count) {
-        const V louder = Lanes::larger(Lanes::abs(load<V>(left + i, count)), Lanes::abs(load<V>(right + i, count)));
-        const V over = louder * inputGain;
-        const auto limited = over > 1.0;
-        V w{};
-        if (Lanes::any(limited))  // ln 1 is 0: frames at or below the threshold need no logarithm
-            w = limited ? LogExp::log(over) * compensation : w;
-        store(out + i, w, count);
+        store(out + i, levelOf(load<V>(left + i, count), load<V>(right + i, count), inputGain, compensation), count);
     });
 }
 
@@ -140,9 +145,11 @@ template <typename V> struct MainPassLoop {
 
     GainFollower::State follower;
     Lanes::Pair power;
-    double release, attack, makeup;
+    double release, attack, makeup, inputGain, compensation;
     Lanes::Pair coeff;
-    const double* levels;
+    const double* inputLeft;
+    const double* inputRight;
+    double* levels;
     const double* historyOld;
     double* historyNew;
     const double* delayedLeft;
@@ -154,16 +161,17 @@ template <typename V> struct MainPassLoop {
 
     explicit MainPassLoop(const VectorPasses::MainPass& pass)
         : follower(pass.follower), power{pass.smoothedPower[0], pass.smoothedPower[1]}, release(pass.release),
-          attack(pass.attack), makeup(pass.makeup), coeff(Lanes::splat(pass.powerCoeff)), levels(pass.levels),
-          historyOld(pass.historyOld), historyNew(pass.historyNew), delayedLeft(pass.delayedLeft),
+          attack(pass.attack), makeup(pass.makeup), inputGain(pass.inputGain), compensation(pass.compensation),
+          coeff(Lanes::splat(pass.powerCoeff)), inputLeft(pass.inputLeft), inputRight(pass.inputRight),
+          levels(pass.levels), historyOld(pass.historyOld), historyNew(pass.historyNew), delayedLeft(pass.delayedLeft),
           delayedRight(pass.delayedRight), gains(pass.gains), shapedLeft(pass.shapedLeft),
           shapedRight(pass.shapedRight), powers(pass.power)
     {
     }
 
-    double followFrame(int i)
+    double followFrame(int i, double level)
     {
-        const double smoothed = GainFollower::step(follower, levels[i], historyOld[i], release, attack);
+        const double smoothed = GainFollower::step(follower, level, historyOld[i], release, attack);
         historyNew[i] = smoothed;
         return smoothed;
     }
@@ -188,11 +196,22 @@ template <typename V> struct MainPassLoop {
 
     // Whole chunks pass their values on in registers: a vector loaded from separate scalar stores would
     // wait for them to reach the cache, which is to say for the older frames' chains to finish.
-    Chunk followChunk(int start)
+    Chunk levelChunk(int start)
+    {
+        Chunk result;
+        for (int p = 0; p < chunk / lanes; ++p) {
+            const int at = start + p * lanes;
+            result.part[p] =
+                levelOf(load<V>(inputLeft + at, lanes), load<V>(inputRight + at, lanes), inputGain, compensation);
+        }
+        return result;
+    }
+
+    Chunk followChunk(int start, const Chunk& frameLevels)
     {
         Chunk reductions;
         for (int k = 0; k < chunk; ++k)
-            reductions.part[k / lanes][k % lanes] = followFrame(start + k);
+            reductions.part[k / lanes][k % lanes] = followFrame(start + k, frameLevels.part[k / lanes][k % lanes]);
         return reductions;
     }
 
@@ -232,8 +251,9 @@ template <typename V> struct MainPassLoop {
     // Frames one at a time through memory, for the ends of a stretch.
     void follow(int from, int to)
     {
+        levelLogs<V>(inputLeft + from, inputRight + from, levels + from, to - from, inputGain, compensation);
         for (int i = from; i < to; ++i)
-            gains[i] = followFrame(i);
+            gains[i] = followFrame(i, levels[i]);
     }
 
     void shape(int from, int to)
@@ -243,19 +263,25 @@ template <typename V> struct MainPassLoop {
     }
 };
 
-// Chunk c's follower steps, chunk c - 2's delay, clip and power smoothing and chunk c - 1's gains: each
-// frame sees the operations of a frame processed alone, in its order, but the follower's chain and the
-// power's chain sit close together in the instruction stream, so the processor overlaps them, and the
-// exponentials (a chunk behind the follower, a chunk ahead of their use) fill the time both spend waiting.
+// Chunk c + 1's level logarithms, chunk c's follower steps, chunk c - 2's delay, clip and power smoothing
+// and chunk c - 1's gains: each frame sees the operations of a frame processed alone, in its order, but
+// the follower's chain and the power's chain sit close together in the instruction stream, so the
+// processor overlaps them, and the logarithms and exponentials (a chunk ahead of their use) fill the time
+// both spend waiting.
 template <typename V> void mainPass(VectorPasses::MainPass& pass, int n)
 {
     using Loop = MainPassLoop<V>;
+    using Chunk = typename Loop::Chunk;
     constexpr int chunk = Loop::chunk;
     Loop loop(pass);
-    typename Loop::Chunk reductions{}, ready{};
+    Chunk levels{}, reductions{}, ready{};
+    if (n >= chunk)
+        levels = loop.levelChunk(0);
     int start = 0;
     for (; start + chunk <= n; start += chunk) {
-        const typename Loop::Chunk followed = loop.followChunk(start);
+        const Chunk followed = loop.followChunk(start, levels);
+        if (start + 2 * chunk <= n)
+            levels = loop.levelChunk(start + chunk);
         if (start >= 2 * chunk)
             loop.shapeChunk(start - 2 * chunk, ready);
         if (start >= chunk)

@@ -17,23 +17,25 @@ void gainsFromReductions(double* values, int frames);
 // and is advanced past them.
 void ditherNoise(Lanes::Quad& draws, double* left, double* right, int frames, double amplitude);
 
-// The main pass over a stretch: the gain follower's recurrence frame by frame and, a few frames behind
-// it in the same loop, the gains' exponentials, the delayed frames scaled and clipped, and the meters'
-// power smoothing, the second recurrence. Run side by side, the two chains cost about as much as the
-// longer of them alone.
+// The main pass over a stretch: the gain follower's recurrence frame by frame and, a few frames ahead of
+// it in the same loop, the level logarithms, and behind it the gains' exponentials, the delayed frames
+// scaled and clipped, and the meters' power smoothing, the second recurrence. Run side by side, the two chains cost
+// about as much as the longer of them alone.
 struct MainPass {
-    // Read: the level logarithms of the stretch's frames, and the delayed frames (the inputs of one
-    // look-ahead before) of each channel.
-    const double* levels;
+    // Read: the stretch's input frames, and the delayed frames (the inputs of one look-ahead before), of
+    // each channel.
+    const double* inputLeft;
+    const double* inputRight;
     const double* delayedLeft;
     const double* delayedRight;
     // The smoothed reductions: frame i reads the one of a look-ahead before at historyOld[i] and writes
     // its own at historyNew[i] (the same line, one look-ahead further on).
     const double* historyOld;
     double* historyNew;
-    double release, attack, makeup, powerCoeff;
-    // Written per frame: the gain, the clipped output before the dither (per channel) and the smoothed
-    // power (left, right side by side).
+    double inputGain, compensation, release, attack, makeup, powerCoeff;
+    // Written per frame: room for the level logarithms, the gain, the clipped output before the dither
+    // (per channel) and the smoothed power (left, right side by side).
+    double* levels;
     double* gains;
     double* shapedLeft;
     double* shapedRight;
