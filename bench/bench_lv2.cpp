@@ -1,11 +1,16 @@
 // The LV2 plug-in's run on the signal, rate, block size and threshold of TarnProcessReplacing, in the
-// same program run, so the two formats' costs compare side by side.
+// same program run, so the two formats' costs compare side by side; and other LV2 plug-ins the same way
+// through our small LV2 host.
+#include "bench/bench_lv2.h"
+
 #include <benchmark/benchmark.h>
 
 #include <dlfcn.h>
 
 #include <lv2/core/lv2.h>
 
+#include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "bench/BenchSignal.h"
@@ -64,6 +69,42 @@ void TarnLv2Run(benchmark::State& state)
                                                     benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+void runLv2Peer(benchmark::State& state, const std::string& uri, const std::vector<Lv2Peer::Setting>& settings)
+{
+    std::string error;
+    const auto host = Lv2Peer::Host::load(uri, 44100.0, blockFrames, settings, error);
+    if (!host) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    if (host->audioInputs() != 2 || host->audioOutputs() != 2) {
+        state.SkipWithError("not a stereo plug-in");
+        return;
+    }
+    std::vector<float> left(blockFrames * signalBlocks), right(left.size());
+    fillLimitedSignal(left, right);
+    std::vector<float> outL(blockFrames), outR(blockFrames);
+    float* out[2] = {outL.data(), outR.data()};
+    std::size_t block = 0;
+    for (auto _ : state) {
+        const float* in[2] = {left.data() + block * blockFrames, right.data() + block * blockFrames};
+        host->connectAudio(in, out);
+        host->run(blockFrames);
+        benchmark::DoNotOptimize(outL.data());
+        block = (block + 1) % signalBlocks;
+    }
+    state.counters["ns/frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * blockFrames,
+                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 }  // namespace
 
 BENCHMARK(TarnLv2Run);
+
+void registerLv2PeerBenchmark(const std::string& uri, const std::vector<Lv2Peer::Setting>& settings)
+{
+    const std::string shown = Lv2Peer::describe(settings);
+    const std::string name = "Lv2Peer/" + uri + (shown.empty() ? "" : " " + shown);
+    benchmark::RegisterBenchmark(name.c_str(),
+                                 [uri, settings](benchmark::State& state) { runLv2Peer(state, uri, settings); });
+}

@@ -79,7 +79,6 @@ inline bool any(FourMask m) { return _mm256_movemask_pd(reinterpret_cast<__m256d
 
 template <typename V> inline V abs(V x) { return fromBits<V>(bits(x) & INT64_MAX); }
 
-
 // std::min(1.0, std::max(-1.0, x)) in each lane, NaN becoming -1 as there.
 inline Pair clipped(Pair x)
 {
@@ -88,8 +87,19 @@ inline Pair clipped(Pair x)
     return reinterpret_cast<Pair>(_mm_min_pd(raised, _mm_set1_pd(1.0)));
 }
 
+#if defined(__AVX2__)
+inline Four clipped(Four x)
+{
+    const __m256d raised = _mm256_max_pd(reinterpret_cast<__m256d>(x), _mm256_set1_pd(-1.0));
+    return reinterpret_cast<Four>(_mm256_min_pd(raised, _mm256_set1_pd(1.0)));
+}
+#endif
+
 // std::max(a, b) in each lane, with its order of operands.
 template <typename V> inline V larger(V a, V b) { return a < b ? b : a; }
+
+// std::min(a, b) in each lane, with its order of operands.
+template <typename V> inline V smaller(V a, V b) { return b < a ? b : a; }
 
 // A value known not to be negative, flushed to zero at or below `limit` (NaN included) and then
 // converted to float and back while the rounding mode is toward zero. For normal numbers of float range

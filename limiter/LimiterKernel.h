@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "limiter/GainFollower.h"
 #include "limiter/Lanes.h"
 #include "limiter/MeterBlock.h"
 #include "limiter/MeterSink.h"
+#include "limiter/VectorPasses.h"
 
 // What a block is processed with: the five normalized parameter values (0..1) and the sample rate.
 struct LimiterSettings {
@@ -37,28 +39,28 @@ public:
     void setMeterSink(MeterSink* sink) { meterSink = sink; }
     std::int32_t latency() const { return lookahead; }
     const MeterBlock& meters() const { return meterBlock; }
-    double currentGainLog() const { return gainLog; }
+    double currentGainLog() const { return follower.smoothed; }
 
 private:
     void updateCoefficients(const LimiterSettings& settings);
-    void followGain(std::int32_t frames);
-    void shapeOutput(const double* const* inputs, double* const* outputs, std::int32_t offset, std::int32_t first,
-                     std::int32_t frames);
+    void compactLines();
     void foldMeters();
     void publish(MeterSink& sink);
 
     MeterSink* meterSink = nullptr;
     MeterBlock meterBlock;
 
-    // The three rings (left delay, right delay, gain history) share one allocation and, since every
-    // frame advances all three together, one position.
+    // Three lines share one allocation and one write position, since every frame advances all three
+    // together: the left and right inputs and the smoothed gain reductions. Each holds the last
+    // `lookahead` frames before the position, oldest first, so the delayed frames and the follower's
+    // history are read straight on, without a wrap per frame; when a stretch would run past the end, the
+    // last look-ahead of each moves to the front.
     std::int32_t lookahead = 0;
+    std::int32_t lineCapacity = 0;
     std::unique_ptr<double[]> delayStorage;
-    std::int32_t ringPosition = 0;
+    std::int32_t linePosition = 0;
 
-    double envFast = 0.0;
-    double envSlow = 0.0;
-    double gainLog = 0.0;
+    GainFollower::State follower;
     double inputGain = 1.0;
     double makeupGain = 1.0;
     double releaseCoeff = 0.0;
@@ -70,24 +72,26 @@ private:
 
     float powerCoeff = 0.0f;
     float meterDecay = 0.0f;
-    float power[2] = {0.0f, 0.0f};
+    double power[2] = {0.0, 0.0};  // the smoothed squares, float values kept in doubles
     std::int32_t sampleCounter = 0;
     std::int32_t meterInterval = 0;
     std::int32_t holdPublishes = 50;
     std::int32_t holdCount[2] = {0, 0};
 
-    // Meter extremes gathered since they were last folded into the MeterBlock: largest |output| and
-    // smoothed power per channel, smallest gain.
-    Lanes::Pair meterPeak = {0.0, 0.0};
-    Lanes::Pair meterPower = {0.0, 0.0};
-    double meterGain = HUGE_VAL;
+    // Meter extremes gathered since they were last folded into the MeterBlock.
+    VectorPasses::MeterExtremes extremes = {{0.0, 0.0}, {0.0, 0.0}, HUGE_VAL};
     // The dither states of the next frame's four draws.
     Lanes::Quad ditherLanes = {0, 0, 0, 0};
 
-    // Per-frame intermediates of one stretch of a block: the level logarithms, the gain follower's
-    // output turned into the gain, and the dither noise. Fixed in size, so processing never allocates.
+    // Per-frame intermediates of one stretch of a block: the level logarithms, the gains, the clipped
+    // output before the dither and the dither noise per channel, and the smoothed power (left, right side
+    // by side). Fixed in size, so processing never allocates.
     static constexpr std::int32_t stretch = 256;
     double levelLog[stretch];
     double frameGain[stretch];
-    Lanes::Pair frameNoise[stretch];  // the dither noise, left and right
+    double shapedLeft[stretch];
+    double shapedRight[stretch];
+    double noiseLeft[stretch];
+    double noiseRight[stretch];
+    double framePower[2 * stretch];
 };

@@ -78,28 +78,27 @@ inline void columns(const double* table, Lanes::Mask i, Lanes::Pair& a, Lanes::P
 }
 
 #if defined(__AVX2__)
+// With AVX2 the processor gathers a column's four values itself, in fewer instructions than taking the
+// indices out of the vector one by one.
+inline Lanes::Four gathered(const double* column, Lanes::FourMask i, int rowLength)
+{
+    return reinterpret_cast<Lanes::Four>(
+        _mm256_i64gather_pd(column, reinterpret_cast<__m256i>(i * rowLength), sizeof(double)));
+}
+
 inline void columns(const double* table, Lanes::FourMask i, Lanes::Four& a, Lanes::Four& b)
 {
-    const Lanes::Pair r0 = row<Lanes::Pair>(table + 2 * i[0]), r1 = row<Lanes::Pair>(table + 2 * i[1]);
-    const Lanes::Pair r2 = row<Lanes::Pair>(table + 2 * i[2]), r3 = row<Lanes::Pair>(table + 2 * i[3]);
-    const Lanes::Four low = {r0[0], r0[1], r1[0], r1[1]}, high = {r2[0], r2[1], r3[0], r3[1]};
-    a = __builtin_shufflevector(low, high, 0, 2, 4, 6);
-    b = __builtin_shufflevector(low, high, 1, 3, 5, 7);
+    a = gathered(table, i, 2);
+    b = gathered(table + 1, i, 2);
 }
 
 inline void columns(const double* table, Lanes::FourMask i, Lanes::Four& a, Lanes::Four& b, Lanes::Four& c,
                     Lanes::Four& d)
 {
-    const Lanes::Four r0 = row<Lanes::Four>(table + 4 * i[0]), r1 = row<Lanes::Four>(table + 4 * i[1]);
-    const Lanes::Four r2 = row<Lanes::Four>(table + 4 * i[2]), r3 = row<Lanes::Four>(table + 4 * i[3]);
-    const Lanes::Four even01 = __builtin_shufflevector(r0, r1, 0, 4, 2, 6);  // a0 a1 c0 c1
-    const Lanes::Four odd01 = __builtin_shufflevector(r0, r1, 1, 5, 3, 7);   // b0 b1 d0 d1
-    const Lanes::Four even23 = __builtin_shufflevector(r2, r3, 0, 4, 2, 6);
-    const Lanes::Four odd23 = __builtin_shufflevector(r2, r3, 1, 5, 3, 7);
-    a = __builtin_shufflevector(even01, even23, 0, 1, 4, 5);
-    b = __builtin_shufflevector(odd01, odd23, 0, 1, 4, 5);
-    c = __builtin_shufflevector(even01, even23, 2, 3, 6, 7);
-    d = __builtin_shufflevector(odd01, odd23, 2, 3, 6, 7);
+    a = gathered(table, i, 4);
+    b = gathered(table + 1, i, 4);
+    c = gathered(table + 2, i, 4);
+    d = gathered(table + 3, i, 4);
 }
 #endif
 

@@ -40,13 +40,31 @@ void gainsFromReductions(double* values, int frames)
     VectorPassLoops::gainsFromReductions<Lanes::Pair>(values, frames);
 }
 
-void ditherNoise(Lanes::Quad& draws, Lanes::Pair* noise, int frames, double amplitude)
+void ditherNoise(Lanes::Quad& draws, double* left, double* right, int frames, double amplitude)
 {
 #if TARN_HAVE_FOURS
     if (useFours())
-        return ditherNoiseFours(draws, noise, frames, amplitude);
+        return ditherNoiseFours(draws, left, right, frames, amplitude);
 #endif
-    VectorPassLoops::ditherNoise(draws, noise, frames, amplitude);
+    VectorPassLoops::ditherNoise(draws, left, right, frames, amplitude);
+}
+
+void finishOutput(const FinishPass& pass, int frames, MeterExtremes& extremes)
+{
+#if TARN_HAVE_FOURS
+    if (useFours())
+        return finishOutputFours(pass, frames, extremes);
+#endif
+    VectorPassLoops::finishOutput<Lanes::Pair>(pass, frames, extremes);
+}
+
+void mainPass(MainPass& pass, int frames)
+{
+#if TARN_HAVE_FOURS
+    if (useFours())
+        return mainPassFours(pass, frames);
+#endif
+    VectorPassLoops::mainPass<Lanes::Pair>(pass, frames);
 }
 
 void allowFours(bool allowed) { foursAllowed.store(allowed, std::memory_order_relaxed); }

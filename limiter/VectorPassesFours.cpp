@@ -16,28 +16,43 @@ void gainsFromReductionsFours(double* values, int frames)
     VectorPassLoops::gainsFromReductions<Lanes::Four>(values, frames);
 }
 
-void ditherNoiseFours(Lanes::Quad& draws, Lanes::Pair* noise, int frames, double amplitude)
+void mainPassFours(MainPass& pass, int frames) { VectorPassLoops::mainPass<Lanes::Four>(pass, frames); }
+
+void finishOutputFours(const FinishPass& pass, int frames, MeterExtremes& extremes)
 {
-    // Two frames per step: the eight 32-bit lanes hold both frames' four states and advance together by
-    // eight; each frame's draws become doubles and are summed in twos (left q1 + q2, right q3 + q4), the
-    // same operations as the pairs' version.
-    const Lanes::Quad following = draws * Dither::multiplier4 + Dither::increment4;
-    __m256i states = _mm256_set_m128i(reinterpret_cast<__m128i>(following), reinterpret_cast<__m128i>(draws));
-    const __m256i multiplier = _mm256_set1_epi32(static_cast<int>(Dither::multiplier8));
-    const __m256i increment = _mm256_set1_epi32(static_cast<int>(Dither::increment8));
+    VectorPassLoops::finishOutput<Lanes::Four>(pass, frames, extremes);
+}
+
+void ditherNoiseFours(Lanes::Quad& draws, double* left, double* right, int frames, double amplitude)
+{
+    // Four frames per step in two vectors of eight 32-bit lanes, each holding two frames' four states and
+    // advancing by sixteen, so neither waits long for its multiplication. Each frame's draws become
+    // doubles and are summed in twos (left q1 + q2, right q3 + q4), the same operations as the pairs'
+    // version.
+    const Lanes::Quad second = draws * Dither::multiplier4 + Dither::increment4;
+    const Lanes::Quad third = second * Dither::multiplier4 + Dither::increment4;
+    const Lanes::Quad fourth = third * Dither::multiplier4 + Dither::increment4;
+    __m256i early = _mm256_set_m128i(reinterpret_cast<__m128i>(second), reinterpret_cast<__m128i>(draws));
+    __m256i late = _mm256_set_m128i(reinterpret_cast<__m128i>(fourth), reinterpret_cast<__m128i>(third));
+    const __m256i multiplier = _mm256_set1_epi32(static_cast<int>(Dither::multiplier16));
+    const __m256i increment = _mm256_set1_epi32(static_cast<int>(Dither::increment16));
     const __m256d unit = _mm256_set1_pd(Dither::unit), scale = _mm256_set1_pd(amplitude);
-    int i = 0;
-    for (; i + 1 < frames; i += 2) {
+    // {left i, left i + 1, right i, right i + 1} from the two frames' states in `states`.
+    const auto sums = [&](__m256i states) {
         const __m256d now = _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(states)), unit);
         const __m256d next = _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(states, 1)), unit);
-        states = _mm256_add_epi32(_mm256_mullo_epi32(states, multiplier), increment);
-        // {now0 + now1, next0 + next1, now2 + now3, next2 + next3}, reordered frame by frame.
-        const __m256d sums = _mm256_permute4x64_pd(_mm256_hadd_pd(now, next), 0xD8);
-        _mm256_storeu_pd(reinterpret_cast<double*>(noise + i), _mm256_mul_pd(scale, sums));
+        return _mm256_hadd_pd(now, next);
+    };
+    int i = 0;
+    for (; i + 3 < frames; i += 4) {
+        const __m256d first = sums(early), last = sums(late);
+        early = _mm256_add_epi32(_mm256_mullo_epi32(early, multiplier), increment);
+        late = _mm256_add_epi32(_mm256_mullo_epi32(late, multiplier), increment);
+        _mm256_storeu_pd(left + i, _mm256_mul_pd(scale, _mm256_permute2f128_pd(first, last, 0x20)));
+        _mm256_storeu_pd(right + i, _mm256_mul_pd(scale, _mm256_permute2f128_pd(first, last, 0x31)));
     }
-    draws = reinterpret_cast<Lanes::Quad>(_mm256_castsi256_si128(states));
-    if (i < frames)
-        VectorPassLoops::ditherNoise(draws, noise + i, 1, amplitude);
+    draws = reinterpret_cast<Lanes::Quad>(_mm256_castsi256_si128(early));
+    VectorPassLoops::ditherNoise(draws, left + i, right + i, frames - i, amplitude);
 }
 
 }  // namespace VectorPasses

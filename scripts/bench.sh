@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/install-deps.sh
 missing=()
-for p in lsp-plugins-vst zam-plugins; do
+for p in lsp-plugins-vst zam-plugins x42-plugins; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -22,4 +22,6 @@ peers=()
 for p in /usr/lib/vst/lsp-plugins/limiter-stereo.so /usr/lib/vst/ZaMaximX2-vst.so; do
   [ -f "$p" ] && peers+=(--peer "$p")
 done
+# x42-dpl through our LV2 host, in its sample-peak mode, at our threshold.
+[ -d /usr/lib/lv2/dpl.lv2 ] && peers+=(--lv2-peer 'http://gareus.org/oss/lv2/dpl#stereo' --lv2-set threshold=-6)
 exec build/linux/bench/tarn_bench "${peers[@]}" "$@"

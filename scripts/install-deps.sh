@@ -18,6 +18,8 @@ for p in pkg-config xvfb libxcb1-dev libxcb-xtest0-dev; do have_pkg "$p" || need
 for p in lv2-dev lilv-utils sordi jalv jackd2; do have_pkg "$p" || need+=("$p"); done
 # Packaging and its checks: dpkg-shlibdeps for the package's dependencies, lintian, Ardour's plug-in scanner.
 for p in dpkg-dev lintian ardour; do have_pkg "$p" || need+=("$p"); done
+# The benchmarks' small LV2 host, which times other LV2 plug-ins beside ours.
+have_pkg liblilv-dev || need+=(liblilv-dev)
 [ ${#need[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -140,6 +140,10 @@ TEST(LimiterReference, EveryBitAgreesWithTheFrameByFrameDefinition)
         {48000.0f, false, {0.0f, 0.0f, 0.0f, 1.0f, 1.0f}, {1.0f, 1.0f, 0.5f, 0.0f, 0.0f}},
         {22050.0f, true, {0.5f, 0.3f, 1.0f, 0.0f, 1.0f}, {0.5f, 0.9f, 0.0f, 1.0f, 0.0f}},
         {96000.0f, false, {0.9f, 0.2f, 0.8f, 0.0f, 0.0f}, {0.2f, 0.6f, 0.3f, 0.0f, 1.0f}},
+        // A look-ahead of one frame, shorter than the main pass's chunks, and one of 384 frames, longer than
+        // a stretch, so the delay lines move over themselves.
+        {2000.0f, true, {0.6f, 0.0f, 0.5f, 0.0f, 0.0f}, {0.1f, 0.4f, 0.0f, 1.0f, 1.0f}},
+        {768000.0f, true, {0.8f, 0.7f, 0.2f, 1.0f, 1.0f}, {0.4f, 0.0f, 1.0f, 0.0f, 0.0f}},
     };
     const Stereo in = testSignal(40000);
     // Pairs everywhere, then fours where the processor has them: the same bits either way.
