@@ -67,7 +67,7 @@ public:
     void setMeterListener(PlugCore::IMeterNotify* listener) { meterListener.store(listener); }
 
     // --- Audio thread ----------------------------------------------------------------------------
-    // Stereo, any number of frames; inputs and outputs may be the same buffers (single precision).
+    // Stereo, any number of frames; inputs and outputs may be the same buffers.
     void process(const float* const inputs[2], float* const outputs[2], std::uint32_t frames,
                  const BlockEvents& events = {});
     void process(const double* const inputs[2], double* const outputs[2], std::uint32_t frames,

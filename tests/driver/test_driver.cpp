@@ -83,6 +83,30 @@ std::vector<float> renderVst(const Signal& in)
     return joined(outL, outR);
 }
 
+// The changes and MIDI of the frames [at, at + n), counted from at.
+struct BlockSlice {
+    BlockSlice(int at, int n)
+    {
+        auto inside = [&](std::uint32_t frame) {
+            return static_cast<int>(frame) >= at && static_cast<int>(frame) < at + n;
+        };
+        for (ParamChange c : changes)
+            if (inside(c.frame))
+                blockChanges.push_back({c.frame - static_cast<std::uint32_t>(at), c.index, c.value});
+        for (MidiMessage m : midi)
+            if (inside(m.frame)) {
+                m.frame -= static_cast<std::uint32_t>(at);
+                blockMidi.push_back(m);
+            }
+    }
+    Driver::BlockEvents events() const
+    {
+        return {blockChanges.data(), blockChanges.size(), blockMidi.data(), blockMidi.size()};
+    }
+    std::vector<ParamChange> blockChanges;
+    std::vector<MidiMessage> blockMidi;
+};
+
 // The driver in blocks of `block` frames, each given the changes and MIDI of its frames.
 template <class Sample> std::vector<float> renderDriver(const Signal& in, int block)
 {
@@ -92,20 +116,10 @@ template <class Sample> std::vector<float> renderDriver(const Signal& in, int bl
     Dither::restart(ditherStart);
     for (int at = 0; at < signalFrames; at += block) {
         const int n = std::min(block, signalFrames - at);
-        std::vector<ParamChange> blockChanges;
-        for (ParamChange c : changes)
-            if (static_cast<int>(c.frame) >= at && static_cast<int>(c.frame) < at + n)
-                blockChanges.push_back({c.frame - static_cast<std::uint32_t>(at), c.index, c.value});
-        std::vector<MidiMessage> blockMidi;
-        for (MidiMessage m : midi)
-            if (static_cast<int>(m.frame) >= at && static_cast<int>(m.frame) < at + n) {
-                m.frame -= static_cast<std::uint32_t>(at);
-                blockMidi.push_back(m);
-            }
-        Driver::BlockEvents events{blockChanges.data(), blockChanges.size(), blockMidi.data(), blockMidi.size()};
+        const BlockSlice slice(at, n);
         const Sample* ins[2] = {inL.data() + at, inR.data() + at};
         Sample* outs[2] = {outL.data() + at, outR.data() + at};
-        driver->process(ins, outs, static_cast<std::uint32_t>(n), events);
+        driver->process(ins, outs, static_cast<std::uint32_t>(n), slice.events());
     }
     return joined(std::vector<float>(outL.begin(), outL.end()), std::vector<float>(outR.begin(), outR.end()));
 }
@@ -252,4 +266,22 @@ TEST(EffectDriver, LatencyAtEveryRateAndRatesRefused)
     }
     for (double rate : {0.0, 1999.0, 768001.0, std::nan("")})
         EXPECT_FALSE(EffectDriver::create(rate)) << rate;
+}
+
+// Hosts of the formats to come may hand the same buffers in and out, in either precision.
+TEST(EffectDriver, InPlaceBuffersSoundTheSame)
+{
+    const Signal in;
+    const std::vector<float> apart = renderDriver<double>(in, 4096);
+    auto driver = EffectDriver::create(44100.0);
+    std::vector<double> left(in.left.begin(), in.left.end()), right(in.right.begin(), in.right.end());
+    Dither::restart(ditherStart);
+    for (int at = 0; at < signalFrames; at += 4096) {
+        const int n = std::min(4096, signalFrames - at);
+        const BlockSlice slice(at, n);
+        double* both[2] = {left.data() + at, right.data() + at};
+        driver->process(both, both, static_cast<std::uint32_t>(n), slice.events());
+    }
+    EXPECT_TRUE(joined(std::vector<float>(left.begin(), left.end()), std::vector<float>(right.begin(), right.end())) ==
+                apart);
 }
