@@ -127,8 +127,9 @@ TEST(LimiterParams, DisplayValuesMapBothWays)
 {
     for (int index = 0; index < LimiterParams::count; ++index) {
         const LimiterParams::Declaration& d = LimiterParams::declarations[index];
-        EXPECT_EQ(ParamUnits::displayValue(index, 0.0f), d.lowest) << index;
-        EXPECT_EQ(ParamUnits::displayValue(index, 1.0f), d.highest) << index;
+        // (The release's 10^-2 x 1000 is 10 to within the C library's pow.)
+        EXPECT_DOUBLE_EQ(ParamUnits::displayValue(index, 0.0f), d.lowest) << index;
+        EXPECT_DOUBLE_EQ(ParamUnits::displayValue(index, 1.0f), d.highest) << index;
         EXPECT_EQ(ParamUnits::normalizedValue(index, d.lowest - 1.0), 0.0f) << index;
         EXPECT_EQ(ParamUnits::normalizedValue(index, d.highest + 1.0), 1.0f) << index;
         EXPECT_EQ(ParamUnits::normalizedValue(index, std::nan("")), d.defaultValue) << index;
