@@ -30,8 +30,8 @@ struct OpenEditor {
         }
         const int scale = static_cast<int>(state.range(0));
         host = VstHost::X11HostWindow::create(160 * scale, 260 * scale);
-        limiter.reset(new Limiter(nullptr, [](Limiter& self) -> AEffEditor* {
-            return new X11Edit::VstEditor(self.editorLayout(), &self);
+        limiter.reset(new Limiter(nullptr, [](Limiter& self) {
+            return editorCompanions(new X11Edit::VstEditor(self.editorLayout(), &self));
         }));
         editor = static_cast<X11Edit::VstEditor*>(limiter->getEditor());
         editor->setContentScale(static_cast<float>(scale));

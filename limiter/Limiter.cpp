@@ -1,7 +1,6 @@
 #include "limiter/Limiter.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -11,20 +10,38 @@
 
 Limiter::Limiter(audioMasterCallback audioMaster, EditorFactory makeEditor) : Plug(audioMaster, LimiterParams::count)
 {
+    describe();
+    attach(makeEditor ? makeEditor(*this) : Companions{});
+}
+
+Limiter::Limiter(audioMasterCallback audioMaster, const Companions& listeners) : Plug(audioMaster, LimiterParams::count)
+{
+    describe();
+    attach(Companions{nullptr, listeners.params, listeners.meters});
+}
+
+// Who the effect is, and its editor's layout, which the editor reads as it is made.
+void Limiter::describe()
+{
     name = ProductFacts::name;
     vendor = ProductFacts::maker;
     setUniqueID(ProductFacts::uniqueId);
     cEffect.version = ProductFacts::version;
-    layout = EditorLayout{160, 260, LimiterParams::count, 101, static_cast<std::int32_t>(sizeof(MeterBlock)),
-                          0x6BADD3};
-    // The editor exists from here on, or never: deleted with the effect. Its mailbox, if any, is where
-    // the kernel's meters go.
-    setEditor(makeEditor ? makeEditor(*this) : nullptr);
+    layout = limiterEditorLayout;
+}
+
+// The rest of the construction, once the editor (or a driver's ears) exists.
+void Limiter::attach(const Companions& companions)
+{
+    // The editor exists from here on, or never: deleted with the effect. The meter listener, if any, is
+    // where the kernel's meters go.
+    setEditor(companions.editor);
+    setListeners(companions.params, companions.meters);
     mailbox = meterListener();
     kernel.setMeterSink(mailbox ? this : nullptr);
     for (int i = 0; i < LimiterParams::count; ++i) {
         const LimiterParams::Declaration& d = LimiterParams::declarations[i];
-        params.declare(i, d.name, d.label, d.defaultValue);
+        params.declare(i, d.name, LimiterParams::hostLabel(d), d.defaultValue);
     }
     loadDefaults();
 }
@@ -47,29 +64,13 @@ bool Limiter::processBlock(bool paramsChanged, const PlugCore::TransportInfo& /*
 
 bool Limiter::offerMeters(const MeterBlock& block) { return mailbox->publishMeters(&block); }
 
+// The text goes into the host's 8 bytes as far as it reaches (its terminator included); byte 7 is always
+// cleared, so at most 7 characters survive, and for an unknown index it is all that is written.
 void Limiter::getDisplayText(VstInt32 index, char* text, float value)
 {
-    const double shown = ParamUnits::displayValue(index, value);
     char formatted[32] = {};
-    switch (index) {
-    case LimiterParams::threshold:
-    case LimiterParams::release:
-        std::snprintf(formatted, sizeof formatted, "%.1f", shown);
-        break;
-    case LimiterParams::makeup:
-        std::snprintf(formatted, sizeof formatted, "%d", static_cast<int>(shown));
-        break;
-    case LimiterParams::meterScale:
-        std::snprintf(formatted, sizeof formatted, "%ddB", static_cast<int>(shown));
-        break;
-    case LimiterParams::dither:
-        std::snprintf(formatted, sizeof formatted, "%d", static_cast<int>(shown));
-        break;
-    default:
-        text[kVstMaxParamStrLen - 1] = 0;
-        return;
-    }
-    std::memcpy(text, formatted, std::min<std::size_t>(std::strlen(formatted) + 1, kVstMaxParamStrLen));
+    if (ParamUnits::displayText(index, value, formatted, sizeof formatted))
+        std::memcpy(text, formatted, std::min<std::size_t>(std::strlen(formatted) + 1, kVstMaxParamStrLen));
     text[kVstMaxParamStrLen - 1] = 0;
 }
 

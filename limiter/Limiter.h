@@ -12,13 +12,27 @@
 
 class Limiter;
 
-// Makes the effect's editor while the effect is being constructed (null for none). The editor side
-// hands one in, so the effect never names its editor.
-using EditorFactory = AEffEditor* (*)(Limiter& effect);
+// What the effect talks to besides its host, each null when there is none: the editor a VST 2.4 host
+// opens (owned by the effect from then on), who is told of parameter changes and learns, and where
+// meter blocks go.
+struct Companions {
+    AEffEditor* editor = nullptr;
+    PlugCore::IParamNotify* params = nullptr;
+    PlugCore::IMeterNotify* meters = nullptr;
+};
+
+// An editor that is all three (the editors of the editor side are).
+template <class Editor> Companions editorCompanions(Editor* editor) { return Companions{editor, editor, editor}; }
+
+// Makes the effect's editor while the effect is being constructed. The editor side hands one in, so the
+// effect never names its editor.
+using EditorFactory = Companions (*)(Limiter& effect);
 
 class Limiter : public PlugCore::Plug, private MeterSink {
 public:
     explicit Limiter(audioMasterCallback audioMaster, EditorFactory makeEditor = nullptr);
+    // Without an editor, for a driver that listens itself.
+    Limiter(audioMasterCallback audioMaster, const Companions& listeners);
     ~Limiter() override;
 
     void setup() override;
@@ -33,10 +47,12 @@ public:
     double currentGainLog() const { return kernel.currentGainLog(); }
 
 private:
+    void describe();
+    void attach(const Companions& companions);
     bool offerMeters(const MeterBlock& block) override;
 
     EditorLayout layout{};
-    PlugCore::IMeterNotify* mailbox = nullptr;  // the editor's, found once it exists
+    PlugCore::IMeterNotify* mailbox = nullptr;  // the editor's or the driver's
     LimiterKernel kernel;
 };
 

@@ -2,68 +2,92 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace ParamUnits {
 
 namespace {
 
-constexpr DisplayRange ranges[LimiterParams::count] = {
-    {-20.0, 0.0, false},    // thresh.
-    {10.0, 1000.0, false},  // release
-    {0.0, 100.0, false},    // makeup
-    {20.0, 40.0, true},     // d.scale
-    {16.0, 24.0, true},     // dither
-};
+using LimiterParams::Declaration;
+using LimiterParams::Taper;
+using LimiterParams::TextFormat;
+
+bool known(int index) { return index >= 0 && index < LimiterParams::count; }
+
+// Decades between the ends of a logarithmic range (2 for 10..1000 ms); the ranges span whole decades,
+// and the rounding keeps the count exact whatever the library's log10 gives.
+double decades(const Declaration& d) { return std::round(std::log10(d.highest / d.lowest)); }
 
 }  // namespace
 
-DisplayRange displayRange(int index)
-{
-    return index >= 0 && index < LimiterParams::count ? ranges[index] : DisplayRange{0.0, 1.0, false};
-}
-
+// The forms are written so that the arithmetic is the one the texts have always used, operation for
+// operation: (v - 1) x 20 for the threshold, v x 100 for the makeup, 10^(2v - 2) x 1000 for the release.
 double displayValue(int index, float value)
 {
+    if (!known(index))
+        return value;
+    const Declaration& d = LimiterParams::declarations[index];
     const double v = value;
-    switch (index) {
-    case LimiterParams::threshold:
-        return 20.0 * (v - 1.0);
-    case LimiterParams::release:
-        return std::pow(10.0, 2.0 * v - 2.0) * 1000.0;
-    case LimiterParams::makeup:
-        return v * 100.0;
-    case LimiterParams::meterScale:
-    case LimiterParams::dither:
-        return 0.5 < v ? ranges[index].highest : ranges[index].lowest;
-    default:
-        return v;
+    switch (d.taper) {
+    case Taper::linear: {
+        const double span = d.highest - d.lowest;
+        return (v + d.lowest / span) * span;
     }
+    case Taper::logarithmic: {
+        const double n = decades(d);
+        return std::pow(10.0, n * v - n) * d.highest;
+    }
+    case Taper::twoChoices:
+        return 0.5 < v ? d.highest : d.lowest;
+    }
+    return v;
 }
 
 float normalizedValue(int index, double shown)
 {
-    if (index < 0 || index >= LimiterParams::count)
+    if (!known(index))
         return 0.0f;
+    const Declaration& d = LimiterParams::declarations[index];
     if (std::isnan(shown))
-        return LimiterParams::declarations[index].defaultValue;
-    const DisplayRange& range = ranges[index];
-    const double x = std::clamp(shown, range.lowest, range.highest);
+        return d.defaultValue;
+    const double x = std::clamp(shown, d.lowest, d.highest);
     double v = 0.0;
-    switch (index) {
-    case LimiterParams::threshold:
-        v = x / 20.0 + 1.0;
+    switch (d.taper) {
+    case Taper::linear: {
+        const double span = d.highest - d.lowest;
+        v = x / span - d.lowest / span;
         break;
-    case LimiterParams::release:
-        v = (std::log10(x / 1000.0) + 2.0) / 2.0;
+    }
+    case Taper::logarithmic: {
+        const double n = decades(d);
+        v = (std::log10(x / d.highest) + n) / n;
         break;
-    case LimiterParams::makeup:
-        v = x / 100.0;
-        break;
-    default:
-        v = x > 0.5 * (range.lowest + range.highest) ? 1.0 : 0.0;
+    }
+    case Taper::twoChoices:
+        v = x > 0.5 * (d.lowest + d.highest) ? 1.0 : 0.0;
         break;
     }
     return static_cast<float>(std::clamp(v, 0.0, 1.0));
+}
+
+bool displayText(int index, float v, char* text, std::size_t size)
+{
+    if (!known(index) || size == 0)
+        return false;
+    const Declaration& d = LimiterParams::declarations[index];
+    const double shown = displayValue(index, v);
+    switch (d.format) {
+    case TextFormat::oneDecimal:
+        std::snprintf(text, size, "%.1f", shown);
+        break;
+    case TextFormat::wholeNumber:
+        std::snprintf(text, size, "%d", static_cast<int>(shown));
+        break;
+    case TextFormat::wholeWithUnit:
+        std::snprintf(text, size, "%d%s", static_cast<int>(shown), d.unit);
+        break;
+    }
+    return true;
 }
 
 }  // namespace ParamUnits

@@ -1,33 +1,28 @@
-// MIDI from the LV2 atom port, handed to the effect the VST way: the events of one stretch of a run
-// become a VstEvents block with frame offsets from the stretch's start. Fixed storage: nothing is
-// allocated on the audio thread; events beyond the capacity of one stretch are dropped.
+// MIDI from the LV2 atom port as the driver takes it: the channel messages of one run with their frame
+// offsets. Fixed storage: nothing is allocated on the audio thread; messages beyond the capacity of
+// one run are dropped.
 #pragma once
 
 #include <lv2/atom/atom.h>
 
+#include <cstddef>
 #include <cstdint>
 
-#include "host/vst24.h"
+#include "driver/BlockEvents.h"
 
 class Lv2Midi {
 public:
-    static constexpr int capacity = 512;
+    static constexpr std::size_t capacity = 1024;
 
     // The URID of midi:MidiEvent; 0 (no URID map offered) makes the port ignored.
     void setMidiEventType(std::uint32_t urid) { midiEventType = urid; }
 
-    // The events of [from, to) in the sequence (null: none), as a block for AudioEffect::processEvents;
-    // null when there are none.
-    VstEvents* collect(const LV2_Atom_Sequence* sequence, std::int64_t from, std::int64_t to);
+    // The MIDI events of the sequence (null: none) that lie before frame `frames`, in its order.
+    // Returns how many; they stay in messages() until the next call.
+    std::size_t collect(const LV2_Atom_Sequence* sequence, std::uint32_t frames);
+    const Driver::MidiMessage* messages() const { return storage; }
 
 private:
-    struct EventBlock {
-        VstInt32 numEvents;
-        VstIntPtr reserved;
-        VstEvent* events[capacity];
-    };
-
     std::uint32_t midiEventType = 0;
-    EventBlock block{};
-    VstMidiEvent storage[capacity]{};
+    Driver::MidiMessage storage[capacity]{};
 };

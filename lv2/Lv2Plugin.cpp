@@ -1,50 +1,33 @@
-// The limiter as an LV2 plug-in: the very effect of the VST plug-in (its float driver, parameter table,
-// MIDI handling and kernel) behind LV2's entry points, so both formats render the same file alike.
-// Control ports carry display values; each reaches the effect as the normalized value the VST display
-// stands for. Optional features only: without a URID map the MIDI port and the state are unused.
+// The limiter as an LV2 plug-in: the very effect of the VST plug-in, run through the driver, behind
+// LV2's entry points, so both formats render the same file alike. Control ports carry display values;
+// each reaches the effect as the normalized value the VST display stands for. Optional features only:
+// without a URID map the MIDI port and the state are unused.
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
 #include <lv2/midi/midi.h>
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
-#include "limiter/Limiter.h"
+#include "driver/EffectDriver.h"
 #include "limiter/ParamUnits.h"
 #include "limiter/ProductFacts.h"
 #include "lv2/BindingsBlob.h"
 #include "lv2/Lv2Midi.h"
 #include "lv2/Lv2Ports.h"
-#include "lv2/MeterTap.h"
 
 namespace {
 
-// Rates the look-ahead and meter timing are meaningful at: below 2 kHz the look-ahead would be no
-// frame at all, above 768 kHz no audio interface or file format goes.
-constexpr double lowestRate = 2000.0;
-constexpr double highestRate = 768000.0;
-// The effect's buffers hold this many frames; longer runs are cut into stretches of it.
-constexpr VstInt32 stretchFrames = 4096;
-
 const std::string bindingsKey = std::string(ProductFacts::lv2Uri) + "#bindings";
 
-// The host callback the effect sees: a VST 2.4 host that offers nothing else (no time, no automation).
-VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-AEffEditor* makeMeterTap(Limiter& effect) { return new MeterTap(&effect); }
-
 struct Instance {
-    Limiter* effect = nullptr;
-    MeterTap* meters = nullptr;  // owned by the effect
+    std::unique_ptr<Driver::EffectDriver> effect;
     const float* audioIn[2] = {nullptr, nullptr};
     float* audioOut[2] = {nullptr, nullptr};
     const float* controls[LimiterParams::count] = {};
@@ -53,21 +36,22 @@ struct Instance {
     const LV2_Atom_Sequence* midiPort = nullptr;
     float* meterPorts[Lv2Ports::count - Lv2Ports::firstMeter] = {};
     Lv2Midi midi;
+    Driver::ParamChange changes[LimiterParams::count];
     LV2_URID atomChunk = 0;
     LV2_URID bindingsKeyUrid = 0;
-
-    ~Instance() { delete effect; }
 
     void reportLatency()
     {
         if (latencyPort)
-            *latencyPort = static_cast<float>(effect->getLatency());
+            *latencyPort = static_cast<float>(effect->latency());
     }
 
-    // A port value changed since the last run reaches the effect; an unchanged one leaves the value a
-    // MIDI controller may have set meanwhile. Non-finite and out-of-range values clamp.
-    void takeControls()
+    // A port value changed since the last run reaches the effect at the run's start; an unchanged one
+    // leaves the value a MIDI controller may have set meanwhile. Non-finite and out-of-range values
+    // clamp. Returns how many changes there are.
+    std::size_t takeControls()
     {
+        std::size_t n = 0;
         for (int i = 0; i < LimiterParams::count; ++i) {
             if (!controls[i])
                 continue;
@@ -75,13 +59,14 @@ struct Instance {
             if (std::memcmp(&shown, &lastControl[i], sizeof shown) == 0)
                 continue;
             lastControl[i] = shown;
-            effect->setParameter(i, ParamUnits::normalizedValue(i, shown));
+            changes[n++] = Driver::ParamChange{0, i, ParamUnits::normalizedValue(i, shown)};
         }
+        return n;
     }
 
     void writeMeters()
     {
-        const MeterBlock& m = meters->meters();
+        const MeterBlock& m = effect->meters();
         const float values[] = {m.outPeak[0], m.outPeak[1],  m.outPower[0], m.outPower[1],
                                 m.minGain,    m.peakHold[0], m.peakHold[1]};
         static_assert(sizeof values / sizeof *values == Lv2Ports::count - Lv2Ports::firstMeter, "one port each");
@@ -101,17 +86,13 @@ const void* featureData(const LV2_Feature* const* features, const char* uri)
 
 LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*, const LV2_Feature* const* features)
 {
-    if (!(rate >= lowestRate && rate <= highestRate))
-        return nullptr;
-    auto* instance = new (std::nothrow) Instance;
+    std::unique_ptr<Instance> instance(new (std::nothrow) Instance);
     if (!instance)
         return nullptr;
-    instance->effect = static_cast<Limiter*>(createLimiter(quietHost, makeMeterTap));
-    if (!instance->effect) {
-        delete instance;
+    // Made at the rate, so the latency is known before the first run; null for an absurd rate.
+    instance->effect = Driver::EffectDriver::create(rate);
+    if (!instance->effect)
         return nullptr;
-    }
-    instance->meters = static_cast<MeterTap*>(instance->effect->getEditor());
     for (float& v : instance->lastControl)
         v = std::nanf("");
     if (const auto* map = static_cast<const LV2_URID_Map*>(featureData(features, LV2_URID__map))) {
@@ -119,11 +100,7 @@ LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*, const LV
         instance->atomChunk = map->map(map->handle, LV2_ATOM__Chunk);
         instance->bindingsKeyUrid = map->map(map->handle, bindingsKey.c_str());
     }
-    // Rate, buffers and look-ahead now, so the latency is known before the first run.
-    instance->effect->setSampleRate(static_cast<float>(rate));
-    instance->effect->setBlockSize(stretchFrames);
-    instance->effect->resume();
-    return instance;
+    return instance.release();
 }
 
 void connectPort(LV2_Handle handle, uint32_t port, void* data)
@@ -148,7 +125,7 @@ void connectPort(LV2_Handle handle, uint32_t port, void* data)
 void activate(LV2_Handle handle)
 {
     auto& instance = *static_cast<Instance*>(handle);
-    instance.effect->resume();  // clears the signal state; the rate is the one given at instantiate
+    instance.effect->restart();  // clears the signal state; the rate is the one given at instantiate
     instance.reportLatency();
 }
 
@@ -158,17 +135,13 @@ void run(LV2_Handle handle, uint32_t frames)
     instance.reportLatency();
     if (!instance.audioIn[0] || !instance.audioIn[1] || !instance.audioOut[0] || !instance.audioOut[1])
         return;
-    instance.takeControls();
-    for (uint32_t done = 0; done < frames;) {
-        const auto n = static_cast<VstInt32>(std::min<uint32_t>(frames - done, stretchFrames));
-        if (VstEvents* events = instance.midi.collect(instance.midiPort, done, done + n))
-            instance.effect->processEvents(events);
-        // The effect reads its inputs into its own buffers first, so in-place ports are fine.
-        float* in[2] = {const_cast<float*>(instance.audioIn[0]) + done, const_cast<float*>(instance.audioIn[1]) + done};
-        float* out[2] = {instance.audioOut[0] + done, instance.audioOut[1] + done};
-        instance.effect->processReplacing(in, out, n);
-        done += static_cast<uint32_t>(n);
-    }
+    Driver::BlockEvents events;
+    events.changes = instance.changes;
+    events.changeCount = instance.takeControls();
+    events.midi = instance.midi.messages();
+    events.midiCount = instance.midi.collect(instance.midiPort, frames);
+    // In-place ports are fine: the effect reads its inputs into its own buffers first.
+    instance.effect->process(instance.audioIn, instance.audioOut, frames, events);
     instance.writeMeters();
 }
 
@@ -181,9 +154,8 @@ LV2_State_Status saveState(LV2_Handle handle, LV2_State_Store_Function store, LV
     if (!instance.bindingsKeyUrid)
         return LV2_STATE_ERR_NO_FEATURE;
     BindingsBlob::Keys keys;
-    PlugCore::ParamTable& params = instance.effect->paramTable();
     for (int i = 0; i < LimiterParams::count; ++i)
-        keys[i] = params[i].midiKey.load(std::memory_order_relaxed);
+        keys[i] = instance.effect->binding(i);
     const std::vector<unsigned char> blob = BindingsBlob::write(keys);
     // A plain chunk of bytes, which every host can keep; the record's own header tells it is ours.
     return store(state, instance.bindingsKeyUrid, blob.data(), blob.size(), instance.atomChunk,
@@ -204,9 +176,8 @@ LV2_State_Status restoreState(LV2_Handle handle, LV2_State_Retrieve_Function ret
     BindingsBlob::Keys keys;
     if (type != instance.atomChunk || !BindingsBlob::read(data, size, keys))
         return LV2_STATE_ERR_BAD_TYPE;
-    PlugCore::ParamTable& params = instance.effect->paramTable();
     for (int i = 0; i < LimiterParams::count; ++i)
-        params.bindKey(i, keys[i]);
+        instance.effect->bind(i, keys[i]);
     return LV2_STATE_SUCCESS;
 }
 

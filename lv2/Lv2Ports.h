@@ -10,7 +10,7 @@ enum Index : unsigned {
     inRight,
     outLeft,
     outRight,
-    firstControl,  // the five parameters, in the limiter's own order
+    firstControl,  // the five parameters, in the limiter's own order (symbols and names: LimiterParams)
     latency = firstControl + LimiterParams::count,
     midiIn,
     firstMeter,  // the meter values, in MeterBlock's order (see meterPorts)
@@ -20,12 +20,6 @@ enum Index : unsigned {
 struct PortName {
     const char* symbol;
     const char* name;
-};
-
-// The parameters' symbols, as LV2 hosts and their command lines name them.
-constexpr PortName controls[LimiterParams::count] = {
-    {"thresh", "Threshold"},  {"release", "Release"}, {"makeup", "Makeup"},
-    {"scale", "Meter range"}, {"dither", "Dither"},
 };
 
 // What the meter ports carry: the last MeterBlock published (linear levels and gain, 0..1).

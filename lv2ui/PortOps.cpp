@@ -1,43 +1,38 @@
 #include "lv2ui/PortOps.h"
 
-#include <new>
+#include <cstring>
 
 #include "limiter/ParamUnits.h"
+#include "limiter/ProductFacts.h"
 #include "lv2/Lv2Ports.h"
+#include "plugcore/ParamTable.h"
 
 namespace Lv2Ui {
 
-namespace {
-
-VstIntPtr VSTCALLBACK silentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-}  // namespace
-
 PortOps::PortOps(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch)
-    : write(write), controller(controller), touch(touch),
-      shadow(static_cast<Limiter*>(createLimiter(silentHost, nullptr)))
+    : write(write), controller(controller), touch(touch)
 {
-    if (!shadow)
-        throw std::bad_alloc();
+    for (int i = 0; i < LimiterParams::count; ++i)
+        values[i] = PlugCore::clampNormalized(LimiterParams::declarations[i].defaultValue);
 }
+
+const EditorLayout& PortOps::layout() const { return limiterEditorLayout; }
 
 void PortOps::portChanged(int index, float shown)
 {
     if (known(index))
-        shadow->setParameter(index, ParamUnits::normalizedValue(index, shown));
+        values[index] = ParamUnits::normalizedValue(index, shown);
 }
 
-float PortOps::parameter(int index) { return known(index) ? shadow->getParameter(index) : 0.0f; }
+float PortOps::parameter(int index) { return known(index) ? values[index] : 0.0f; }
 
+// Clamped as the effect clamps what it is given, so the port gets the value the effect will hold.
 void PortOps::setParameter(int index, float value)
 {
     if (!known(index))
         return;
-    shadow->setParameter(index, value);
-    const float shown = static_cast<float>(ParamUnits::displayValue(index, shadow->getParameter(index)));
+    values[index] = PlugCore::clampNormalized(value);
+    const float shown = static_cast<float>(ParamUnits::displayValue(index, values[index]));
     if (write)
         write(controller, Lv2Ports::firstControl + static_cast<unsigned>(index), sizeof shown, 0, &shown);
 }
@@ -48,14 +43,19 @@ void PortOps::grab(int index, bool grabbed)
         touch->touch(touch->handle, Lv2Ports::firstControl + static_cast<unsigned>(index), grabbed);
 }
 
-float PortOps::defaultValue(int index) { return known(index) ? shadow->paramTable()[index].defaultValue : 0.0f; }
+// The description's default: what the host's own reset gives too.
+float PortOps::defaultValue(int index) { return known(index) ? LimiterParams::declarations[index].defaultValue : 0.0f; }
 
+// As the effect answers a VST host: at most 7 characters of text, and the unit label.
 void PortOps::displayText(int index, float value, char* text, char* unit)
 {
-    shadow->getDisplayText(index, text, value);
-    shadow->getParameterLabel(index, unit);
+    char shown[8] = {};
+    if (!ParamUnits::displayText(index, value, shown, sizeof shown))
+        shown[0] = 0;
+    std::memcpy(text, shown, sizeof shown);
+    std::strcpy(unit, known(index) ? LimiterParams::hostLabel(LimiterParams::declarations[index]) : "");
 }
 
-const char* PortOps::productName() { return shadow->getName(); }
+const char* PortOps::productName() { return ProductFacts::name; }
 
 }  // namespace Lv2Ui

@@ -1,15 +1,12 @@
 // The editor's operations in an LV2 user interface, which reaches the plug-in only through its ports:
 // a value set is written to the control port in display units (the host may record it as
 // automation), a port value the host reports is what the editor shows. Texts, defaults and the layout
-// come from a shadow of the effect that holds the reported values and never runs.
+// come from the parameters' facts; the values are the ones last reported or written.
 #pragma once
 
 #include <lv2/ui/ui.h>
 
-#include <memory>
-
 #include "limiter/EditorLayout.h"
-#include "limiter/Limiter.h"
 #include "limiter/LimiterParams.h"
 #include "plugedit/EditorOps.h"
 
@@ -17,13 +14,13 @@ namespace Lv2Ui {
 
 class PortOps : public PlugEdit::EditorOps {
 public:
-    // Throws when the shadow effect cannot be made. `touch` may be null (the host offers no bracket).
+    // `touch` may be null (the host offers no bracket).
     PortOps(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch);
 
     // A control port's value (display units) as the host reports it.
     void portChanged(int index, float shown);
     bool wideScale() { return parameter(LimiterParams::meterScale) > 0.5f; }
-    const EditorLayout& layout() const { return shadow->editorLayout(); }
+    const EditorLayout& layout() const;
 
     int parameterCount() override { return LimiterParams::count; }
     float parameter(int index) override;
@@ -50,7 +47,7 @@ private:
     LV2UI_Write_Function write;
     LV2UI_Controller controller;
     const LV2UI_Touch* touch;
-    std::unique_ptr<Limiter> shadow;
+    float values[LimiterParams::count];  // normalized
 };
 
 }  // namespace Lv2Ui

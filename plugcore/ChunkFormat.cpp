@@ -1,5 +1,7 @@
 #include "plugcore/ChunkFormat.h"
 
+#include <cstring>
+
 namespace PlugCore {
 namespace Chunk {
 
@@ -15,6 +17,28 @@ void Writer::u16(std::uint16_t v)
 {
     byte(static_cast<std::uint8_t>(v & 0xFF));
     byte(static_cast<std::uint8_t>(v >> 8));
+}
+
+// The same walk as Plug::setChunk, applying nothing.
+bool readable(const void* data, std::size_t size, const char* ownName)
+{
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    if (!bytes || size < headerSize)
+        return false;
+    const std::uint32_t head = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (std::uint32_t(bytes[3]) << 24);
+    const auto storedVersion = static_cast<std::int16_t>(bytes[4] | (bytes[5] << 8));
+    if (head != magic || storedVersion > version || (bytes[6] | bytes[7]) != 0)
+        return false;
+    for (std::size_t at = headerSize; at < size;) {
+        const auto kind = static_cast<Kind>(bytes[at]);
+        if (kind > Kind::pluginName || size - at - 1 < bodySize(kind))
+            return false;
+        if (kind == Kind::pluginName &&
+            std::strncmp(reinterpret_cast<const char*>(bytes + at + 1), ownName, nameBytes) != 0)
+            return false;
+        at += 1 + bodySize(kind);
+    }
+    return true;
 }
 
 void Writer::raw(const char* data, std::size_t count) { bytes.insert(bytes.end(), data, data + count); }

@@ -2,6 +2,7 @@
 // operations. Little-endian, no padding.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -36,6 +37,11 @@ constexpr std::size_t bodySize(Kind kind)
 // Normalized values travel as v x 64000 truncated; reading multiplies by the single-precision 1/64000.
 inline std::uint16_t encodeValue(float v) { return static_cast<std::uint16_t>(static_cast<std::int32_t>(v * 64000.0)); }
 inline float decodeValue(std::uint16_t stored) { return static_cast<float>(stored * 1.5625e-05f); }
+
+// Whether Plug::setChunk would take these bytes whole: our header and version (or an earlier one),
+// whole records of known kinds, no other plug-in's name. For callers that must refuse a state without
+// applying part of it and without the message box.
+bool readable(const void* data, std::size_t size, const char* ownName);
 
 class Writer {
 public:

@@ -2,8 +2,9 @@
 
 namespace PlugCore {
 
-// Where the audio thread hands its meter values: the editor's one-slot mailbox. The effect finds it
-// through Plug::meterListener (null when the effect has no editor, so nothing is gathered for nobody).
+// Where the audio thread hands its meter values: the editor's one-slot mailbox, or a driver's tap. It
+// is given to the effect as it is made (Plug::setListeners; null when nobody listens, so nothing is
+// gathered for nobody).
 class IMeterNotify {
 public:
     // Audio thread, one attempt that never waits: false when the editor held its lock (offer again

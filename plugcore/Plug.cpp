@@ -135,9 +135,11 @@ bool Plug::getProductString(char* text)
 
 VstInt32 Plug::canDo(char* text) { return std::strcmp(text, "receiveVstMidiEvent") == 0 ? 1 : 0; }
 
-IParamNotify* Plug::paramListener() { return dynamic_cast<IParamNotify*>(getEditor()); }
-
-IMeterNotify* Plug::meterListener() { return dynamic_cast<IMeterNotify*>(getEditor()); }
+void Plug::setListeners(IParamNotify* params, IMeterNotify* meters)
+{
+    paramNotify = params;
+    meterNotify = meters;
+}
 
 void Plug::setParameter(VstInt32 index, float value) { params.set(index, value, paramListener()); }
 

@@ -89,8 +89,12 @@ public:
     void saveDefaults();
 
 protected:
-    IParamNotify* paramListener();
-    IMeterNotify* meterListener();
+    // Who hears from the effect: where parameter changes and learns are told, where meter blocks go.
+    // Set once while the effect is made (by its editor, or by the driver of another plug-in format),
+    // before any other thread calls in; either may be null (nobody listens).
+    void setListeners(IParamNotify* params, IMeterNotify* meters);
+    IParamNotify* paramListener() const { return paramNotify; }
+    IMeterNotify* meterListener() const { return meterNotify; }
 
     // The effect's own: the descriptor's name and vendor, the defaults file's name and folder.
     const char* name = "";
@@ -122,6 +126,8 @@ private:
     VstEvents* pendingEvents = nullptr;
     double songPosition = 0.0;
     std::atomic<VstInt32> learnParam{-1};
+    IParamNotify* paramNotify = nullptr;
+    IMeterNotify* meterNotify = nullptr;
     std::vector<unsigned char> chunkText;
     std::unique_ptr<Program[]> programs;
 };

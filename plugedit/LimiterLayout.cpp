@@ -4,22 +4,32 @@
 
 namespace PlugEdit {
 
-const KnobPlacement knobLayout[3] = {
-    {LimiterParams::threshold, 0, 0, "threshold"},
-    {LimiterParams::makeup, 1, 0, "makeup"},
-    {LimiterParams::release, 2, 0, "release"},
-};
-
 namespace {
-const char* const displayStates[2] = {"20dB", "40dB"};
-const char* const displayMenu[2] = {"20dB scale", "40dB scale"};
-const char* const ditherStates[2] = {"16 bit", "24 bit"};
+
+using LimiterParams::declarations;
+
+constexpr KnobPlacement knob(int index, int row, int column)
+{
+    return {index, row, column, declarations[index].caption};
+}
+
+constexpr SwitchPlacement switchAt(int index, int x)
+{
+    return {index, x, declarations[index].caption, declarations[index].choiceCaptions, declarations[index].choiceMenu};
+}
+
 }  // namespace
+
+const KnobPlacement knobLayout[3] = {
+    knob(LimiterParams::threshold, 0, 0),
+    knob(LimiterParams::makeup, 1, 0),
+    knob(LimiterParams::release, 2, 0),
+};
 
 // In the order the windows are made.
 const SwitchPlacement switchLayout[2] = {
-    {LimiterParams::meterScale, 80, "display", displayStates, displayMenu},
-    {LimiterParams::dither, 0, "dither", ditherStates, ditherStates},
+    switchAt(LimiterParams::meterScale, 80),
+    switchAt(LimiterParams::dither, 0),
 };
 
 }  // namespace PlugEdit

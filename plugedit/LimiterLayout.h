@@ -1,4 +1,5 @@
-// Where the limiter's editor puts its controls and what its switches say, for every window system.
+// Where the limiter's editor puts its controls, for every window system; what they say comes from the
+// parameters' facts (LimiterParams).
 #pragma once
 
 namespace PlugEdit {

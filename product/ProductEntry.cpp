@@ -11,9 +11,15 @@
 namespace {
 
 #if defined(_WIN32)
-AEffEditor* makeLimiterEditor(Limiter& limiter) { return new PlugEdit::LimiterEdit(limiter.editorLayout(), &limiter); }
+Companions makeLimiterEditor(Limiter& limiter)
+{
+    return editorCompanions(new PlugEdit::LimiterEdit(limiter.editorLayout(), &limiter));
+}
 #else
-AEffEditor* makeLimiterEditor(Limiter& limiter) { return new X11Edit::VstEditor(limiter.editorLayout(), &limiter); }
+Companions makeLimiterEditor(Limiter& limiter)
+{
+    return editorCompanions(new X11Edit::VstEditor(limiter.editorLayout(), &limiter));
+}
 #endif
 
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Keeps the dependencies one way: the effect side (host/, plugcore/, limiter/) never includes a header
 # of the editor side (plugedit/, winwrap/, x11wrap/, pixa/) nor of what sits above both (product/); the
-# graphics library and the window layers know no editor, effect or product.
+# driver (driver/) uses the effect side alone, and the formats beside VST 2.4 (lv2/) drive the effect
+# through it; the graphics library and the window layers know no editor, effect or product.
 #   check-dependencies.sh [SOURCE_DIR]
 set -euo pipefail
 cd "${1:-$(dirname "${BASH_SOURCE[0]}")/..}"
@@ -18,11 +19,19 @@ check() {  # folders... -- forbidden include prefixes...
     status=1
   fi
 }
-check host plugcore limiter -- plugedit winwrap x11wrap x11edit pixa product lv2 lv2ui
+check host plugcore limiter -- plugedit winwrap x11wrap x11edit pixa product driver lv2 lv2ui
+check driver -- plugedit winwrap x11wrap x11edit pixa product lv2 lv2ui
 # The LV2 plug-in binary is the effect alone; its editor is a binary of its own (lv2ui/), which may
 # use the effect side, the editor side and the plug-in's port list, but not the Windows layers.
 check lv2ui -- winwrap product
 check lv2 -- plugedit winwrap x11wrap x11edit pixa product lv2ui
+# A format reaches the effect only through the driver, and its user interface needs no effect at all:
+# neither includes the Limiter, the Plug or the VST 2.4 layer.
+if grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"(limiter/Limiter\.h|plugcore/Plug\.h|host/)' lv2 lv2ui \
+    --include='*.h' --include='*.cpp'; then
+  echo "FAIL: lv2 and lv2ui must not reach the effect but through driver/ (above)" >&2
+  status=1
+fi
 check host -- plugcore limiter
 check plugcore -- limiter
 check pixa winwrap x11wrap -- plugedit x11edit limiter plugcore product

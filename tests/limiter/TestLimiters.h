@@ -19,7 +19,10 @@ public:
 class MeteredLimiter : public Limiter {
 public:
     MeteredLimiter()
-        : Limiter(nullptr, [](Limiter& self) -> AEffEditor* { return new MailboxEditor(&self); }),
+        : Limiter(nullptr, [](Limiter& self) {
+                      auto* editor = new MailboxEditor(&self);
+                      return Companions{editor, nullptr, editor};
+                  }),
           mailbox(static_cast<MailboxEditor*>(getEditor()))
     {
     }

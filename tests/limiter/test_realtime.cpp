@@ -109,3 +109,33 @@ TEST(Realtime, Lv2RunAllocatesNothingAndTakesNoLock)
     EXPECT_EQ(locks.load(), 0);
 }
 #endif
+
+#include "driver/EffectDriver.h"
+
+// The driver's process calls, as every format beside VST 2.4 makes them: changes at offsets, MIDI,
+// both precisions, a block longer than the effect's buffers.
+TEST(Realtime, DriverProcessAllocatesNothingAndTakesNoLock)
+{
+    auto driver = Driver::EffectDriver::create(44100.0);
+    ASSERT_TRUE(driver);
+    driver->bind(2, -20473);  // controller 7
+    const std::uint32_t frames = 2 * 4096 + 5;
+    StereoBuffers<float> in(frames, 0.9f), out(frames);
+    StereoBuffers<double> din(frames, 0.9), dout(frames);
+    const Driver::ParamChange changes[] = {{0, 0, 0.5f}, {100, 1, 0.2f}, {4096, 3, 1.0f}, {frames - 1, 4, 0.0f}};
+    const Driver::MidiMessage midi[] = {{5, 3, {0xB0, 7, 100}}, {5000, 3, {0xB0, 120, 0}}, {8000, 3, {0x90, 60, 1}}};
+    const Driver::BlockEvents events{changes, 4, midi, 3};
+    driver->process(in.get(), out.get(), frames, events);  // the first call may set up
+    allocations = 0;
+    locks = 0;
+    auditing = true;
+    for (int round = 0; round < 20; ++round) {
+        driver->process(in.get(), out.get(), frames, events);
+        driver->process(din.get(), dout.get(), 511, events);
+        driver->takeEffectChanges();
+    }
+    auditing = false;
+    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_EQ(locks.load(), 0);
+    EXPECT_EQ(driver->parameter(2), 100.0f / 127.0f);
+}

@@ -29,7 +29,11 @@ public:
 
 class EditedEffect : public TestEffect {
 public:
-    explicit EditedEffect(audioMasterCallback m) : TestEffect(m) { editor = recorder = new RecordingEditor(this); }
+    explicit EditedEffect(audioMasterCallback m) : TestEffect(m)
+    {
+        editor = recorder = new RecordingEditor(this);
+        setListeners(recorder, nullptr);
+    }
     RecordingEditor* recorder;
 };
 

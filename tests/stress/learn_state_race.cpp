@@ -36,7 +36,7 @@ int main()
 {
     constexpr int rounds = 200000;
     std::unique_ptr<Limiter> limiter(
-        new Limiter(nullptr, [](Limiter& self) -> AEffEditor* { return new WindowlessEditor(self); }));
+        new Limiter(nullptr, [](Limiter& self) { return editorCompanions(new WindowlessEditor(self)); }));
     auto* editor = static_cast<WindowlessEditor*>(limiter->getEditor());
 
     std::atomic<bool> done{false};

@@ -29,8 +29,8 @@ int main()
     auto hostWindow = VstHost::X11HostWindow::create(160, 260);
     if (!hostWindow)
         return 1;
-    std::unique_ptr<Limiter> limiter(new Limiter(nullptr, [](Limiter& self) -> AEffEditor* {
-        return new X11Edit::VstEditor(self.editorLayout(), &self);
+    std::unique_ptr<Limiter> limiter(new Limiter(nullptr, [](Limiter& self) {
+        return editorCompanions(new X11Edit::VstEditor(self.editorLayout(), &self));
     }));
     limiter->setSampleRate(44100.0f);
     limiter->setBlockSize(64);

@@ -40,44 +40,35 @@ void audioPort(std::ostream& out, unsigned index, bool input, const char* symbol
         << "        lv2:name \"" << name << "\" ;\n    ]";
 }
 
-// Units the LV2 vocabulary names; the dither's word length has none.
-const char* unitOf(int index)
+// The LV2 vocabulary's name of a display unit; the dither's word length has none.
+const char* lv2Unit(const char* unit)
 {
-    switch (index) {
-    case LimiterParams::threshold:
-    case LimiterParams::meterScale:
-        return "units:db";
-    case LimiterParams::release:
-        return "units:ms";
-    case LimiterParams::makeup:
-        return "units:pc";
-    default:
-        return nullptr;
-    }
+    const std::string u = unit;
+    return u == "dB" ? "units:db" : u == "ms" ? "units:ms" : u == "%" ? "units:pc" : nullptr;
 }
 
 void controlPort(std::ostream& out, int param)
 {
-    const ParamUnits::DisplayRange range = ParamUnits::displayRange(param);
-    const double shownDefault = ParamUnits::displayValue(param, LimiterParams::declarations[param].defaultValue);
+    using LimiterParams::Taper;
+    const LimiterParams::Declaration& d = LimiterParams::declarations[param];
     out << "    [\n        a lv2:InputPort , lv2:ControlPort ;\n"
         << "        lv2:index " << Lv2Ports::firstControl + param << " ;\n"
-        << "        lv2:symbol \"" << Lv2Ports::controls[param].symbol << "\" ;\n"
-        << "        lv2:name \"" << Lv2Ports::controls[param].name << "\" ;\n"
-        << "        lv2:default " << number(shownDefault) << " ;\n"
-        << "        lv2:minimum " << number(range.lowest) << " ;\n"
-        << "        lv2:maximum " << number(range.highest) << " ;\n";
-    if (const char* unit = unitOf(param))
+        << "        lv2:symbol \"" << d.symbol << "\" ;\n"
+        << "        lv2:name \"" << d.title << "\" ;\n"
+        << "        lv2:default " << number(ParamUnits::displayValue(param, d.defaultValue)) << " ;\n"
+        << "        lv2:minimum " << number(d.lowest) << " ;\n"
+        << "        lv2:maximum " << number(d.highest) << " ;\n";
+    if (const char* unit = lv2Unit(d.unit))
         out << "        units:unit " << unit << " ;\n";
-    if (param == LimiterParams::release)
+    if (d.taper == Taper::logarithmic)
         out << "        lv2:portProperty pprop:logarithmic ;\n";
-    if (range.twoChoices) {
-        const char* label = param == LimiterParams::meterScale ? " dB" : " bits";
+    if (d.taper == Taper::twoChoices) {
+        // The two values, labelled with their unit ("20 dB", "16 bits").
         out << "        lv2:portProperty lv2:enumeration , lv2:integer ;\n"
-            << "        lv2:scalePoint [ rdfs:label \"" << static_cast<int>(range.lowest) << label << "\" ; rdf:value "
-            << number(range.lowest) << " ] ,\n"
-            << "            [ rdfs:label \"" << static_cast<int>(range.highest) << label << "\" ; rdf:value "
-            << number(range.highest) << " ] ;\n";
+            << "        lv2:scalePoint [ rdfs:label \"" << static_cast<int>(d.lowest) << " " << d.unit
+            << "\" ; rdf:value " << number(d.lowest) << " ] ,\n"
+            << "            [ rdfs:label \"" << static_cast<int>(d.highest) << " " << d.unit << "\" ; rdf:value "
+            << number(d.highest) << " ] ;\n";
     }
     out << "    ]";
 }
