@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "tools/render/OutputFile.h"
+
 namespace Render {
 
 namespace {
@@ -128,13 +130,7 @@ bool savePresetFile(VstHost::HostedEffect& host, PresetKind kind, const std::str
     const std::vector<unsigned char> chunk = bytes && size > 0 ? std::vector<unsigned char>(bytes, bytes + size)
                                                                : std::vector<unsigned char>();
     const std::vector<unsigned char> file = wrapChunk(kind, header, chunk);
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-    if (!out.flush()) {
-        error = "cannot write " + path;
-        return false;
-    }
-    return true;
+    return writeWholeFile(path, file, error);
 }
 
 }  // namespace Render
