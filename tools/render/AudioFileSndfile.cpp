@@ -150,8 +150,32 @@ bool announcesMoreThanThere(SNDFILE* file)
     return false;
 }
 
-// Ogg notes a stream cut off before its end only in the log, once read.
-bool endedUnexpectedly(SNDFILE* file) { return logOf(file).find("ended unexpectedly") != std::string::npos; }
+// An Ogg stream cut off before its end: its last page is not whole, or lacks the end-of-stream flag
+// (libsndfile reads such a stream as far as it goes without a word).
+bool oggCutShort(ByteSource& source)
+{
+    const sf_count_t length = source.length();
+    const sf_count_t tail = std::min<sf_count_t>(length, 65536 + 282);
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(std::max<sf_count_t>(tail, 0)));
+    if (tail <= 0 || source.seek(length - tail, SEEK_SET) < 0 || source.read(bytes.data(), tail) != tail) {
+        source.seek(0, SEEK_SET);
+        return true;
+    }
+    source.seek(0, SEEK_SET);
+    for (std::size_t at = bytes.size() >= 27 ? bytes.size() - 27 + 1 : 0; at-- > 0;) {
+        if (std::memcmp(bytes.data() + at, "OggS", 4) != 0)
+            continue;
+        const std::size_t segments = bytes[at + 26];
+        if (at + 27 + segments > bytes.size())
+            return true;
+        std::size_t body = 0;
+        for (std::size_t i = 0; i < segments; ++i)
+            body += bytes[at + 27 + i];
+        const bool whole = at + 27 + segments + body == bytes.size();
+        return !whole || !(bytes[at + 5] & 0x04);
+    }
+    return true;
+}
 
 class SndfileReader : public AudioReader {
 public:
@@ -169,6 +193,16 @@ public:
     {
         SF_INFO info{};
         file_ = sf_open_virtual(&io_, SFM_READ, &info, source_.get());
+        if (file_ && (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_OGG) {
+            // libsndfile has read the headers already: its place in the source is kept.
+            const sf_count_t at = source_->tell();
+            const bool cut = oggCutShort(*source_);
+            source_->seek(at, SEEK_SET);
+            if (cut) {
+                error = name_ + " is truncated: its Ogg stream ends without its last page";
+                return false;
+            }
+        }
         if (!file_) {
             error = name_ + " is not an audio file we can read (" + sf_strerror(nullptr) + ")";
             return false;
@@ -218,11 +252,6 @@ public:
     {
         if (sf_error(file_) != SF_ERR_NO_ERROR) {
             error = name_ + " is truncated or damaged: " + sf_strerror(file_) + " (after " + std::to_string(read_) + " frames)";
-            return false;
-        }
-        if (endedUnexpectedly(file_)) {
-            error = name_ + " is truncated: the stream ends without its end mark (after " + std::to_string(read_) +
-                    " frames)";
             return false;
         }
         if (announced_ > 0 && static_cast<std::int64_t>(read_) < announced_) {
