@@ -82,7 +82,8 @@ public:
     sf_count_t read(void* into, sf_count_t count) override
     {
         const sf_count_t n = std::clamp<sf_count_t>(count, 0, length() - at_);
-        std::memcpy(into, bytes_.data() + at_, static_cast<std::size_t>(n));
+        if (n > 0)  // an empty file has no bytes to point at
+            std::memcpy(into, bytes_.data() + at_, static_cast<std::size_t>(n));
         at_ += n;
         return n;
     }
