@@ -7,6 +7,7 @@
 
 #include "limiter/Limiter.h"
 #include "plugcore/MidiKeys.h"
+#include "tests/support/MessageCapture.h"
 #include "tests/support/TestEffect.h"
 #include "tools/render/MidiList.h"
 #include "tools/render/PresetFile.h"
@@ -142,8 +143,12 @@ TEST(RenderPresetFile, APresetThePlugInDoesNotTakeWholeIsRefused)
             std::ofstream(path, std::ios::binary | std::ios::trunc)
                 .write(reinterpret_cast<const char*>(damaged.data()), static_cast<std::streamsize>(damaged.size()));
             auto second = startedLimiter();
+            TestSupport::MessageCapture boxes;  // the plug-in tells its user (a message box on Windows)
             EXPECT_FALSE(loadPresetFile(*second, kind, path, error));
             EXPECT_NE(error.find("did not take"), std::string::npos) << error;
+            const std::vector<TestSupport::ShownMessage> shown = boxes.take();
+            ASSERT_EQ(shown.size(), 1u);
+            EXPECT_NE(shown[0].text.find("corrupted"), std::string::npos) << shown[0].text;
         }
         std::remove(path.c_str());
     }
