@@ -23,7 +23,8 @@ using namespace Render;
 
 namespace {
 
-const std::string folder = VstHost::programFolder() + "render-files-test/";
+// One folder per test: ctest runs the tests of this file side by side.
+std::string folder;
 
 std::string bytesOf(const std::string& path)
 {
@@ -46,6 +47,8 @@ class RenderFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        folder = VstHost::programFolder() + "render-files-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
         ASSERT_EQ(std::system(("rm -rf '" + folder + "' && mkdir -p '" + folder + "'").c_str()), 0);
         ASSERT_TRUE(library.load(VstHost::programFolder() + "../Tarn.so")) << library.error();
     }
