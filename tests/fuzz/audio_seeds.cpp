@@ -17,12 +17,13 @@ int main(int argc, char** argv)
     const struct {
         const char* name;
         int format, channels;
-    } seeds[] = {{"pcm16.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2},    {"float.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1},
-                 {"pcm24.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 2}, {"pcm16.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2},
-                 {"vorbis.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 1},  {"double.w64", SF_FORMAT_W64 | SF_FORMAT_DOUBLE, 2},
-                 {"ulaw.au", SF_FORMAT_AU | SF_FORMAT_ULAW, 1},        {"pcm16.caf", SF_FORMAT_CAF | SF_FORMAT_PCM_16, 2},
-                 {"ima.wav", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 2},  {"u8.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 1},
-                 {"pcm32.rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_32, 2}};
+    } seeds[] = {
+        {"pcm16.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2},   {"float.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1},
+        {"pcm24.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 2}, {"pcm16.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2},
+        {"vorbis.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 1},  {"double.w64", SF_FORMAT_W64 | SF_FORMAT_DOUBLE, 2},
+        {"ulaw.au", SF_FORMAT_AU | SF_FORMAT_ULAW, 1},        {"pcm16.caf", SF_FORMAT_CAF | SF_FORMAT_PCM_16, 2},
+        {"ima.wav", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 2},  {"u8.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 1},
+        {"pcm32.rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_32, 2}};
     std::vector<float> frames;
     for (int i = 0; i < 600; ++i)
         frames.push_back(0.5f * static_cast<float>(std::sin(i * 0.05)));

@@ -5,6 +5,7 @@
 
 #include <sndfile.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -34,7 +35,8 @@ std::string bytesOf(const std::string& path)
 
 void putBytes(const std::string& path, const std::string& bytes)
 {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 bool exists(const std::string& path)
@@ -84,8 +86,8 @@ TEST_F(RenderFiles, AnInputIsNeverWrittenOver)
     ASSERT_EQ(symlink("in.wav", (folder + "link.wav").c_str()), 0);
     ASSERT_EQ(link(input.c_str(), (folder + "hard.wav").c_str()), 0);
     ASSERT_EQ(std::system(("mkdir -p '" + folder + "sub'").c_str()), 0);
-    for (const std::string& out : {input, folder + "link.wav", folder + "hard.wav", folder + "sub/../in.wav",
-                                   folder + "./in.wav"}) {
+    for (const std::string& out :
+         {input, folder + "link.wav", folder + "hard.wav", folder + "sub/../in.wav", folder + "./in.wav"}) {
         const JobResult result = render(input, out);
         EXPECT_NE(result.error.find("is the input file"), std::string::npos) << out << ": " << result.error;
         JobFiles asPicture{input, "", out, ""}, asJson{input, "", "", out};
@@ -96,7 +98,9 @@ TEST_F(RenderFiles, AnInputIsNeverWrittenOver)
     const std::string other = writeSignal("other.flac", FileFormat::flac | FileFormat::pcm16);
     ASSERT_EQ(std::system(("mkdir -p '" + folder + "out'").c_str()), 0);
     std::ostringstream report;
-    EXPECT_EQ(renderBatch(library, JobSettings{}, {input, folder + "out/../other.flac"}, BatchFolders{folder, "", ""}, report), 2)
+    EXPECT_EQ(renderBatch(library, JobSettings{}, {input, folder + "out/../other.flac"}, BatchFolders{folder, "", ""},
+                          report),
+              2)
         << report.str();
     EXPECT_EQ(bytesOf(input), before);
     EXPECT_TRUE(exists(other));
@@ -258,4 +262,32 @@ TEST_F(RenderFiles, NonFiniteInputIsCountedAndReported)
     printReport(result.report, text);
     EXPECT_NE(text.str().find("3 non-finite samples"), std::string::npos) << text.str();
     EXPECT_NE(bytesOf(folder + "odd.json").find("\"non_finite_input_samples\": 3"), std::string::npos);
+}
+
+// The tool itself: a batch with a damaged file reports it, renders the next one and exits 1 (a
+// message, not an abort); a refused preset or setting writes nothing.
+TEST_F(RenderFiles, TheToolExitsWithAMessageAndGoesOnWithTheBatch)
+{
+    const std::string good = writeSignal("good.wav", FileFormat::wav | FileFormat::pcm16);
+    std::string lying = bytesOf(good);
+    for (int i = 0; i < 4; ++i)
+        lying[40 + i] = '\x7F';  // a data chunk of 2 GB in a file of 90 kB
+    putBytes(folder + "lying.wav", lying);
+    ASSERT_EQ(std::system(("mkdir -p '" + folder + "out'").c_str()), 0);
+    const std::string tool = "'" + VstHost::programFolder() + "../tarn-render' ";
+    const auto run = [&](const std::string& args) {
+        const int status = std::system((tool + args + " >'" + folder + "log' 2>&1").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    };
+    EXPECT_EQ(run("--outdir '" + folder + "out' '" + folder + "lying.wav' '" + good + "'"), 1);
+    EXPECT_NE(bytesOf(folder + "log").find("1 rendered, 1 failed"), std::string::npos) << bytesOf(folder + "log");
+    EXPECT_FALSE(exists(folder + "out/lying.wav"));
+    EXPECT_TRUE(exists(folder + "out/good.wav"));
+
+    EXPECT_EQ(run("--set dither=20bits '" + good + "' '" + folder + "refused.wav'"), 1);
+    EXPECT_EQ(run("--load-bank '" + good + "' '" + good + "' '" + folder + "refused.wav'"), 1);
+    EXPECT_EQ(run("--plot-size 20000x500 --plot '" + folder + "big.png' '" + good + "' '" + folder + "refused.wav'"),
+              2);
+    EXPECT_FALSE(exists(folder + "refused.wav"));
+    EXPECT_FALSE(exists(folder + "big.png"));
 }

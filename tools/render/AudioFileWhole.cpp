@@ -38,7 +38,10 @@ private:
 
 }  // namespace
 
-std::unique_ptr<AudioReader> audioFromMemory(StereoAudio audio) { return std::make_unique<MemoryReader>(std::move(audio)); }
+std::unique_ptr<AudioReader> audioFromMemory(StereoAudio audio)
+{
+    return std::make_unique<MemoryReader>(std::move(audio));
+}
 
 bool readAudio(const std::string& path, StereoAudio& audio, std::string& error)
 {

@@ -49,10 +49,15 @@ bool resolveOutput(const std::string& out, OutputTarget& target, std::string& er
     const fs::file_status status = fs::status(end, code);
     switch (status.type()) {
     case fs::file_type::not_found:
-    case fs::file_type::regular: return true;
+    case fs::file_type::regular:
+        return true;
     case fs::file_type::character:
-    case fs::file_type::fifo: target.direct = true; return true;
-    case fs::file_type::directory: error = out + " is a directory: name a file"; return false;
+    case fs::file_type::fifo:
+        target.direct = true;
+        return true;
+    case fs::file_type::directory:
+        error = out + " is a directory: name a file";
+        return false;
     default:
         error = "cannot write " + out + ": " + (code ? code.message() : "it is neither a file, a device nor a pipe");
         return false;

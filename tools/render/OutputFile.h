@@ -13,7 +13,7 @@
 namespace Render {
 
 struct OutputTarget {
-    std::string path;  // the file really written: OUT itself, or the end of OUT's symlinks
+    std::string path;     // the file really written: OUT itself, or the end of OUT's symlinks
     bool direct = false;  // a device or a FIFO, written in place
 };
 

@@ -49,7 +49,8 @@ ChainResult runChain(AudioReader& reader, const std::vector<Stage*>& stages, con
         pending.appendSilence(static_cast<std::size_t>(result.latency));
     std::size_t flush = options.compensateLatency ? static_cast<std::size_t>(result.latency) : 0;
     const std::int64_t announced = reader.announcedFrames();
-    const std::size_t progressStep = announced > 0 ? std::max<std::size_t>(static_cast<std::size_t>(announced) / 50, 1) : 0;
+    const std::size_t progressStep =
+        announced > 0 ? std::max<std::size_t>(static_cast<std::size_t>(announced) / 50, 1) : 0;
     std::size_t nextProgress = progressStep;
 
     for (bool inputEnded = false;;) {
