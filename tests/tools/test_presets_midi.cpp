@@ -2,8 +2,12 @@
 // and a state that travels from one instance to another through a file.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "limiter/Limiter.h"
 #include "plugcore/MidiKeys.h"
+#include "tests/support/MessageCapture.h"
 #include "tests/support/TestEffect.h"
 #include "tools/render/MidiList.h"
 #include "tools/render/PresetFile.h"
@@ -111,4 +115,41 @@ TEST(RenderPresetFile, BankWithBindingTravelsAndMidiMovesTheBoundParameter)
     renderThrough(*second, audio, options);
     EXPECT_FLOAT_EQ(second->getParameter(0), 1.0f);
     std::remove(path.c_str());
+}
+
+// A bank or program the plug-in's chunk reader stops in (a record cut off, a foreign plug-in's name)
+// is an error, not a render with half-loaded settings.
+TEST(RenderPresetFile, APresetThePlugInDoesNotTakeWholeIsRefused)
+{
+    for (const PresetKind kind : {PresetKind::bank, PresetKind::program}) {
+        const std::string path = VstHost::programFolder() + "render-test-damaged.fx";
+        std::string error;
+        Bytes file;
+        {
+            auto first = startedLimiter();
+            first->setParameter(0, 0.25f);
+            ASSERT_TRUE(savePresetFile(*first, kind, path, error)) << error;
+            std::ifstream in(path, std::ios::binary);
+            file.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        const std::size_t head = kind == PresetKind::bank ? 160 : 60;
+        ASSERT_GT(file.size(), head + 12);
+        Bytes chunk(file.begin() + static_cast<std::ptrdiff_t>(head), file.end());
+        PresetHeader header;
+        header.uniqueID = startedLimiter()->effect()->uniqueID;
+        for (const std::size_t cut : {std::size_t{1}, std::size_t{2}}) {
+            const Bytes shorter(chunk.begin(), chunk.end() - static_cast<std::ptrdiff_t>(cut));
+            const Bytes damaged = wrapChunk(kind, header, shorter);
+            std::ofstream(path, std::ios::binary | std::ios::trunc)
+                .write(reinterpret_cast<const char*>(damaged.data()), static_cast<std::streamsize>(damaged.size()));
+            auto second = startedLimiter();
+            TestSupport::MessageCapture boxes;  // the plug-in tells its user (a message box on Windows)
+            EXPECT_FALSE(loadPresetFile(*second, kind, path, error));
+            EXPECT_NE(error.find("did not take"), std::string::npos) << error;
+            const std::vector<TestSupport::ShownMessage> shown = boxes.take();
+            ASSERT_EQ(shown.size(), 1u);
+            EXPECT_NE(shown[0].text.find("corrupted"), std::string::npos) << shown[0].text;
+        }
+        std::remove(path.c_str());
+    }
 }

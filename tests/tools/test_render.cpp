@@ -58,3 +58,32 @@ TEST(RenderReport, DefaultSignalIsLimitedWithoutOvers)
     probe->start(44100.0f, 512);
     EXPECT_EQ(measureLatency(*probe, 44100.0, 4096, RenderOptions{}), 22);
 }
+
+// A unit that is not the parameter's, a switch's value it does not have, trailing garbage: refused,
+// naming the parameter and what it takes; the parameter keeps its value.
+TEST(RenderSettings, UnitsSwitchesAndGarbageAreRefused)
+{
+    auto host = VstHost::HostedEffect::create(TestSupport::limiterEntry);
+    host->start(44100.0f, 512);
+    const std::pair<const char*, const char*> refused[] = {
+        {"thresh.=-10ms", "dB"},         {"release=100dB", "ms"},         {"dither=20bits", "16bits or 24bits"},
+        {"d.scale=30dB", "20dB or 40dB"}, {"release=250msx", "ms"},        {"thresh.=-6dB junk", "dB"},
+        {"thresh.=nandB", "dB"},          {"dither=16bitsbits", "24bits"}, {"release=fast", "ms"}};
+    for (const auto& [text, takes] : refused) {
+        ParameterSetting s;
+        ASSERT_TRUE(parseSetting(text, s));
+        const float before = host->getParameter(findParameterIndex(*host, s.name));
+        std::string error;
+        EXPECT_FALSE(applySetting(*host, s, error)) << text;
+        EXPECT_NE(error.find(s.name), std::string::npos) << error;
+        EXPECT_NE(error.find(takes), std::string::npos) << error;
+        EXPECT_EQ(host->getParameter(findParameterIndex(*host, s.name)), before) << text;
+    }
+    for (const char* text : {"dither=24 bits", "dither=16bits", "d.scale=20dB", "release=100 ms", "thresh=-3dB"}) {
+        ParameterSetting s;
+        ASSERT_TRUE(parseSetting(text, s));
+        std::string error;
+        EXPECT_TRUE(applySetting(*host, s, error)) << text << ": " << error;
+    }
+    EXPECT_EQ(host->parameterText(effGetParamDisplay, 4), "16");
+}

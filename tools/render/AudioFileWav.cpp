@@ -1,5 +1,6 @@
 // The Windows build's own WAV files (no libsndfile there): 16- and 24-bit PCM and 32-bit float, mono
-// or stereo, read whole and written whole.
+// or stereo. This build renders the editor's short pictures only, so files are read whole (sized by
+// the bytes really there, never by a header) and written whole through OutputFile.
 #include "tools/render/AudioFile.h"
 
 #include <algorithm>
@@ -10,7 +11,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "tools/render/TemporaryFile.h"
+#include "tools/render/OutputFile.h"
 
 namespace Render {
 
@@ -77,16 +78,9 @@ void encode(std::vector<unsigned char>& out, float sample, int f)
         out.push_back((q >> 16) & 0xFF);
 }
 
-}  // namespace
 
-bool readAudio(const std::string& path, StereoAudio& audio, std::string& error)
+bool parseWav(const std::vector<unsigned char>& bytes, const std::string& path, StereoAudio& audio, std::string& error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path;
-        return false;
-    }
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0) {
         error = path + " is not a WAV file";
         return false;
@@ -164,7 +158,18 @@ bool readAudio(const std::string& path, StereoAudio& audio, std::string& error)
     return false;
 }
 
-bool writeAudio(const std::string& path, const StereoAudio& audio, std::string& error)
+bool checkWritable(const StereoAudio& audio, std::string& error)
+{
+    const int encoding = audio.format & FileFormat::encodingMask;
+    if ((audio.format & FileFormat::containerMask) != FileFormat::wav ||
+        (encoding != FileFormat::pcm16 && encoding != FileFormat::pcm24 && encoding != FileFormat::float32)) {
+        error = "the Windows build writes WAV only (wav16, wav24, float), not " + formatName(audio.format);
+        return false;
+    }
+    return true;
+}
+
+bool writeWav(const std::string& path, const StereoAudio& audio, std::string& error)
 {
     const int encoding = audio.format & FileFormat::encodingMask;
     if ((audio.format & FileFormat::containerMask) != FileFormat::wav ||
@@ -198,12 +203,56 @@ bool writeAudio(const std::string& path, const StereoAudio& audio, std::string& 
             encode(out, audio.right[i], audio.format);
         }
     }
-    bool written;
+    return writeWholeFile(path, out, error);
+}
+
+// Gathers the audio and writes the file whole when closed.
+class WavWriter : public AudioWriter {
+public:
+    WavWriter(const std::string& path, const StereoAudio& shape) : path_(path), audio_(shape) {}
+    bool write(const float* left, const float* right, std::size_t frames) override
     {
-        std::ofstream file(temporaryFor(path), std::ios::binary | std::ios::trunc);
-        written = file && file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size())).flush();
+        audio_.left.insert(audio_.left.end(), left, left + frames);
+        audio_.right.insert(audio_.right.end(), right, right + frames);
+        return true;
     }
-    return keepTemporary(path, written, error);
+    bool close(std::string& error) override { return writeWav(path_, audio_, error); }
+
+private:
+    std::string path_;
+    StereoAudio audio_;
+};
+
+}  // namespace
+
+std::unique_ptr<AudioReader> openAudioBytes(const std::vector<unsigned char>& bytes, const std::string& name,
+                                            std::string& error)
+{
+    StereoAudio audio;
+    if (!parseWav(bytes, name, audio, error))
+        return nullptr;
+    return audioFromMemory(std::move(audio));
+}
+
+std::unique_ptr<AudioReader> openAudio(const std::string& path, std::string& error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot open " + path;
+        return nullptr;
+    }
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return openAudioBytes(bytes, path, error);
+}
+
+std::unique_ptr<AudioWriter> createAudio(const std::string& path, const StereoAudio& shape, std::string& error)
+{
+    if (!checkWritable(shape, error))
+        return nullptr;
+    StereoAudio empty = shape;
+    empty.left.clear();
+    empty.right.clear();
+    return std::make_unique<WavWriter>(path, empty);
 }
 
 }  // namespace Render

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "tools/render/TemporaryFile.h"
+#include "tools/render/OutputFile.h"
 
 namespace Render {
 
@@ -75,7 +75,9 @@ std::string jsonReport(const JobSettings& settings, const JobFiles& files, const
         out << (i ? ", " : "") << quoted(r.parameters[i].first) << ": " << quoted(r.parameters[i].second);
     out << "}\n  },\n"
         << "  \"latency\": {\"reported_samples\": " << r.reportedLatency << ", \"measured_samples\": "
-        << (r.measuredLatency >= 0 ? std::to_string(r.measuredLatency) : "null") << "},\n"
+        << (r.measuredLatency >= 0 ? std::to_string(r.measuredLatency) : "null")
+        << ", \"compensated\": " << (r.latencyCompensated ? "true" : "false") << "},\n"
+        << "  \"non_finite_input_samples\": " << r.nonFiniteInputSamples << ",\n"
         << "  \"largest_gain_reduction_db\": " << number(r.largestReductionDb) << ",\n"
         << "  \"samples_over_full_scale\": " << r.samplesAboveFullScale << ",\n"
         << "  \"true_peak_over_warning\": " << (r.truePeakOver() ? "true" : "false") << ",\n"
@@ -89,13 +91,7 @@ std::string jsonReport(const JobSettings& settings, const JobFiles& files, const
 bool writeJsonReport(const std::string& path, const JobSettings& settings, const JobFiles& files,
                      const JobResult& result, std::string& error)
 {
-    const std::string text = jsonReport(settings, files, result);
-    bool written;
-    {
-        std::ofstream out(temporaryFor(path), std::ios::binary | std::ios::trunc);
-        written = static_cast<bool>(out.write(text.data(), static_cast<std::streamsize>(text.size())).flush());
-    }
-    return keepTemporary(path, written, error);
+    return writeWholeFile(path, jsonReport(settings, files, result), error);
 }
 
 }  // namespace Render

@@ -3,11 +3,16 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace Render {
 
 namespace {
+
+// A control showing this many different texts or fewer over its range is a switch.
+constexpr std::size_t switchPositions = 8;
 
 std::string lowered(std::string s)
 {
@@ -18,7 +23,9 @@ std::string lowered(std::string s)
 
 std::string withoutPoint(const std::string& s) { return !s.empty() && s.back() == '.' ? s.substr(0, s.size() - 1) : s; }
 
-int findParameter(VstHost::HostedEffect& host, const std::string& name)
+}  // namespace
+
+int findParameterIndex(VstHost::HostedEffect& host, const std::string& name)
 {
     const std::string wanted = withoutPoint(lowered(name));
     for (VstInt32 i = 0; i < host.effect()->numParams; ++i)
@@ -26,6 +33,8 @@ int findParameter(VstHost::HostedEffect& host, const std::string& name)
             return i;
     return -1;
 }
+
+namespace {
 
 // The number a display text starts with, or NaN.
 double displayNumber(const std::string& text)
@@ -53,45 +62,68 @@ bool parseSetting(const std::string& text, ParameterSetting& setting)
     return true;
 }
 
-bool applySetting(VstHost::HostedEffect& host, const ParameterSetting& setting, std::string& error)
+namespace {
+
+std::string withoutSpaces(std::string s)
 {
-    const int index = findParameter(host, setting.name);
-    if (index < 0) {
-        error = "no parameter named '" + setting.name + "'";
-        return false;
+    s.erase(std::remove_if(s.begin(), s.end(), [](unsigned char c) { return std::isspace(c); }), s.end());
+    return s;
+}
+
+// The distinct display texts (with the label) over the parameter's range, in order; more than a few
+// means a continuous control.
+std::vector<std::string> displayWords(VstHost::HostedEffect& host, int index, const std::string& label)
+{
+    std::vector<std::string> words;
+    for (int step = 0; step <= 100 && words.size() <= switchPositions; ++step) {
+        const std::string word = withoutSpaces(displayAt(host, index, step / 100.0f) + label);
+        if (std::find(words.begin(), words.end(), word) == words.end())
+            words.push_back(word);
     }
-    char* end = nullptr;
-    const double number = std::strtod(setting.value.c_str(), &end);
-    const bool plain = end != setting.value.c_str() && *end == 0;
-    if (plain) {
-        if (!(number >= 0.0 && number <= 1.0)) {
-            error = "normalized value for '" + setting.name + "' must lie in 0..1 (give a unit for a display value)";
-            return false;
+    return words;
+}
+
+std::string listed(const std::vector<std::string>& words)
+{
+    std::string text;
+    for (std::size_t i = 0; i < words.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == words.size() ? " or " : ", ") + words[i];
+    return text;
+}
+
+bool setByDisplay(VstHost::HostedEffect& host, int index, const ParameterSetting& setting, std::string& error)
+{
+    const std::string label = host.parameterText(effGetParamLabel, index);
+    const std::string wanted = lowered(withoutSpaces(setting.value));
+    const std::vector<std::string> words = displayWords(host, index, label);
+    if (words.size() <= switchPositions) {
+        // A switch takes only its own words ("24bits", "24").
+        for (int step = 0; step <= 100; ++step) {
+            const std::string text = withoutSpaces(displayAt(host, index, step / 100.0f));
+            if (lowered(text + withoutSpaces(label)) == wanted || lowered(text) == wanted)
+                return true;
         }
-        host.setParameter(index, static_cast<float>(number));
-        return true;
+        error = "'" + setting.name + "' takes " + listed(words) + " (or a normalized value from 0 to 1), not '" +
+                setting.value + "'";
+        return false;
     }
 
-    // A display word: the first of 101 steps whose text matches, ignoring case and spaces.
-    const std::string wanted = lowered(setting.value);
-    for (int step = 0; step <= 100; ++step) {
-        const float v = step / 100.0f;
-        const std::string text = lowered(displayAt(host, index, v));
-        std::string withUnit = text + lowered(host.parameterText(effGetParamLabel, index));
-        withUnit.erase(std::remove_if(withUnit.begin(), withUnit.end(), [](char c) { return c == ' '; }), withUnit.end());
-        if (withUnit == wanted || text == wanted)
-            return true;
-    }
-    // A number with a unit: bisection over the display, which must be monotonic.
-    const double target = end != setting.value.c_str() ? number : std::nan("");
-    if (std::isnan(target)) {
-        error = "cannot read '" + setting.value + "' as a value of '" + setting.name + "'";
-        return false;
-    }
+    // A number, then nothing but the parameter's own unit.
+    const char* start = setting.value.c_str();
+    char* end = nullptr;
+    const double target = std::strtod(start, &end);
+    const std::string unit = lowered(withoutSpaces(end));
     const double atLow = displayNumber(displayAt(host, index, 0.0f));
     const double atHigh = displayNumber(displayAt(host, index, 1.0f));
+    char range[96];
+    std::snprintf(range, sizeof range, "%g to %g %s", std::min(atLow, atHigh), std::max(atLow, atHigh), label.c_str());
+    const std::string takes = "'" + setting.name + "' takes a value from " + range + " (or a normalized value from 0 to 1)";
+    if (end == start || !std::isfinite(target) || unit != lowered(withoutSpaces(label))) {
+        error = takes + ", not '" + setting.value + "'";
+        return false;
+    }
     if (std::isnan(atLow) || std::isnan(atHigh) || target < std::min(atLow, atHigh) || target > std::max(atLow, atHigh)) {
-        error = "'" + setting.value + "' is outside the range of '" + setting.name + "'";
+        error = "'" + setting.value + "' is outside the range of '" + setting.name + "': it takes " + range;
         return false;
     }
     const bool rising = atHigh >= atLow;
@@ -111,6 +143,33 @@ bool applySetting(VstHost::HostedEffect& host, const ParameterSetting& setting, 
     // meant (-10 dB is -10.00, not the -10.05 at the band's edge that also reads "-10.0").
     host.setParameter(index, static_cast<float>(0.5 * (edge(false) + edge(true))));
     return true;
+}
+
+}  // namespace
+
+bool applySetting(VstHost::HostedEffect& host, const ParameterSetting& setting, std::string& error)
+{
+    const int index = findParameterIndex(host, setting.name);
+    if (index < 0) {
+        error = "no parameter named '" + setting.name + "'";
+        return false;
+    }
+    char* end = nullptr;
+    const double number = std::strtod(setting.value.c_str(), &end);
+    const bool plain = end != setting.value.c_str() && *end == 0;
+    if (plain) {
+        if (!(number >= 0.0 && number <= 1.0)) {
+            error = "normalized value for '" + setting.name + "' must lie in 0..1 (give a unit for a display value)";
+            return false;
+        }
+        host.setParameter(index, static_cast<float>(number));
+        return true;
+    }
+    const float before = host.getParameter(index);
+    if (setByDisplay(host, index, setting, error))
+        return true;
+    host.setParameter(index, before);
+    return false;
 }
 
 }  // namespace Render

@@ -1,5 +1,6 @@
-// "--set NAME=VALUE": a plain number from 0 to 1 is the normalized value; a number with a unit (250ms,
-// -6dB, 50%, 24bits) or a display word (40dB) is a display value, found through the plug-in's own texts.
+// "--set NAME=VALUE": a plain number from 0 to 1 is the normalized value; a number with the parameter's
+// own unit (250ms, -6dB, 50%) is a display value, found through the plug-in's own texts; a switch (a
+// control with a few display texts) takes only those (24bits, 40dB). Anything else is refused.
 #pragma once
 
 #include <string>
@@ -15,6 +16,9 @@ struct ParameterSetting {
 
 // Parses "NAME=VALUE"; false when there is no '='.
 bool parseSetting(const std::string& text, ParameterSetting& setting);
+
+// The index of the parameter of that name (case and a final '.' ignored), or -1.
+int findParameterIndex(VstHost::HostedEffect& host, const std::string& name);
 
 // Applies the setting; false with a message when the name or the value is not understood.
 bool applySetting(VstHost::HostedEffect& host, const ParameterSetting& setting, std::string& error);

@@ -10,49 +10,106 @@ namespace {
 // As the report's largest reduction: below this the dither hides any gain change.
 constexpr float reductionFloor = 1e-3f;
 
-// The four channels' spans over frames from..to-1 in one pass.
-void spansOf(const StereoAudio& input, const StereoAudio& output, std::size_t from, std::size_t to, PlotColumn& column)
-{
-    const float* channels[4] = {input.left.data(), input.right.data(), output.left.data(), output.right.data()};
-    SampleSpan* spans[4] = {&column.input[0], &column.input[1], &column.output[0], &column.output[1]};
-    float low[4], high[4];
-    for (int c = 0; c < 4; ++c)
-        low[c] = high[c] = channels[c][from];
-    for (std::size_t i = from + 1; i < to; ++i)
-        for (int c = 0; c < 4; ++c) {
-            low[c] = std::min(low[c], channels[c][i]);
-            high[c] = std::max(high[c], channels[c][i]);
-        }
-    for (int c = 0; c < 4; ++c)
-        *spans[c] = {low[c], high[c]};
-}
+float finiteOr(float sample, float otherwise) { return std::isfinite(sample) ? sample : otherwise; }
 
 }  // namespace
 
-std::vector<PlotColumn> plotColumns(const StereoAudio& input, const StereoAudio& output, int latency, int columns)
+ColumnGatherer::ColumnGatherer(int columns) : columns_(static_cast<std::size_t>(std::max(columns, 0)))
 {
-    std::vector<PlotColumn> result(static_cast<std::size_t>(std::max(columns, 0)));
-    const std::size_t frames = std::min(input.frames(), output.frames());
-    if (frames == 0)
-        return result;
-    const std::size_t delay = static_cast<std::size_t>(std::max(latency, 0));
-    for (std::size_t c = 0; c < result.size(); ++c) {
-        std::size_t from = c * frames / result.size(), to = (c + 1) * frames / result.size();
-        to = std::max(to, std::min(from + 1, frames));  // more columns than frames: each shows one
-        from = std::min(from, to - 1);
-        PlotColumn& column = result[c];
-        spansOf(input, output, from, to, column);
-        if (to <= delay)
-            continue;
-        float in = 0.0f, out = 0.0f;
-        for (std::size_t i = std::max(from, delay); i < to; ++i) {
-            in = std::max(in, std::max(std::fabs(input.left[i - delay]), std::fabs(input.right[i - delay])));
-            out = std::max(out, std::max(std::fabs(output.left[i]), std::fabs(output.right[i])));
+    bins_.reserve(2 * columns_ + 1);
+}
+
+void ColumnGatherer::startBin(const float (&values)[4])
+{
+    if (bins_.size() == 2 * columns_ && columns_ > 0)
+        mergePairs();
+    Bin bin{};
+    for (int c = 0; c < 4; ++c)
+        bin.low[c] = bin.high[c] = values[c];
+    bins_.push_back(bin);
+    inLast_ = 0;
+}
+
+void ColumnGatherer::mergePairs()
+{
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < bins_.size(); i += 2, ++kept) {
+        Bin merged = bins_[i];
+        if (i + 1 < bins_.size()) {
+            const Bin& next = bins_[i + 1];
+            for (int c = 0; c < 4; ++c) {
+                merged.low[c] = std::min(merged.low[c], next.low[c]);
+                merged.high[c] = std::max(merged.high[c], next.high[c]);
+            }
+            merged.inPeak = std::max(merged.inPeak, next.inPeak);
+            merged.outPeak = std::max(merged.outPeak, next.outPeak);
         }
-        if (in > reductionFloor && out > 0.0f)
-            column.reductionDb = std::max(0.0f, 20.0f * std::log10(in / out));
+        bins_[kept] = merged;
+    }
+    bins_.resize(kept);
+    framesPerBin_ *= 2;
+}
+
+void ColumnGatherer::take(const StereoBlock& input, StereoBlock& output)
+{
+    if (columns_ == 0)
+        return;
+    for (std::size_t i = 0; i < output.frames; ++i) {
+        const float values[4] = {finiteOr(input.left[i], 0.0f), finiteOr(input.right[i], 0.0f), output.left[i],
+                                 output.right[i]};
+        if (bins_.empty() || inLast_ == framesPerBin_)
+            startBin(values);
+        Bin& bin = bins_.back();
+        for (int c = 0; c < 4; ++c) {
+            bin.low[c] = std::min(bin.low[c], values[c]);
+            bin.high[c] = std::max(bin.high[c], values[c]);
+        }
+        bin.inPeak = std::max(bin.inPeak, std::max(std::fabs(values[0]), std::fabs(values[1])));
+        bin.outPeak = std::max(bin.outPeak, std::max(std::fabs(values[2]), std::fabs(values[3])));
+        ++inLast_;
+    }
+}
+
+std::vector<PlotColumn> ColumnGatherer::columns() const
+{
+    std::vector<PlotColumn> result(columns_);
+    const std::size_t bins = bins_.size();
+    if (bins == 0)
+        return result;
+    for (std::size_t c = 0; c < columns_; ++c) {
+        std::size_t from = c * bins / columns_, to = (c + 1) * bins / columns_;
+        to = std::max(to, std::min(from + 1, bins));  // more columns than bins: each shows one
+        from = std::min(from, to - 1);
+        Bin merged = bins_[from];
+        for (std::size_t b = from + 1; b < to; ++b)
+            for (int k = 0; k < 4; ++k) {
+                merged.low[k] = std::min(merged.low[k], bins_[b].low[k]);
+                merged.high[k] = std::max(merged.high[k], bins_[b].high[k]);
+                merged.inPeak = std::max(merged.inPeak, bins_[b].inPeak);
+                merged.outPeak = std::max(merged.outPeak, bins_[b].outPeak);
+            }
+        PlotColumn& column = result[c];
+        column.input[0] = {merged.low[0], merged.high[0]};
+        column.input[1] = {merged.low[1], merged.high[1]};
+        column.output[0] = {merged.low[2], merged.high[2]};
+        column.output[1] = {merged.low[3], merged.high[3]};
+        if (merged.inPeak > reductionFloor && merged.outPeak > 0.0f)
+            column.reductionDb = std::max(0.0f, 20.0f * std::log10(merged.inPeak / merged.outPeak));
     }
     return result;
+}
+
+std::vector<PlotColumn> plotColumns(const StereoAudio& input, const StereoAudio& output, int latency, int columns)
+{
+    ColumnGatherer gatherer(columns);
+    StereoAudio in = input, out = output;
+    const std::size_t frames = std::min(in.frames(), out.frames());
+    const std::size_t delay = std::min(static_cast<std::size_t>(std::max(latency, 0)), frames);
+    in.left.insert(in.left.begin(), delay, 0.0f);
+    in.right.insert(in.right.begin(), delay, 0.0f);
+    StereoBlock outBlock{out.left.data(), out.right.data(), frames};
+    gatherer.take({in.left.data(), in.right.data(), frames}, outBlock);
+    return gatherer.columns();
 }
 
 }  // namespace Render

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "tools/render/RenderChain.h"
 #include "tools/render/StereoAudio.h"
 
 namespace Render {
@@ -15,12 +16,34 @@ struct SampleSpan {
 
 struct PlotColumn {
     SampleSpan input[2], output[2];
-    // The input's peak over the column (taken `latency` frames earlier) against the output's, in dB;
+    // The input's peak over the column (the input the output came from) against the output's, in dB;
     // empty where the input is too quiet to tell a gain change from the dither.
     std::optional<float> reductionDb;
 };
 
-// `columns` columns over the whole audio; input and output have the same length.
+// Gathers the columns as the audio passes, without knowing its length: the frames go into at most
+// twice as many bins as columns, and when those fill, neighbours merge and each bin takes twice the
+// frames. Non-finite input samples are left out.
+class ColumnGatherer : public Sink {
+public:
+    explicit ColumnGatherer(int columns);
+    void take(const StereoBlock& input, StereoBlock& output) override;
+    std::vector<PlotColumn> columns() const;
+
+private:
+    struct Bin {
+        float low[4], high[4];
+        float inPeak, outPeak;
+    };
+    void startBin(const float (&values)[4]);
+    void mergePairs();
+
+    std::size_t columns_;
+    std::vector<Bin> bins_;
+    std::size_t framesPerBin_ = 1, inLast_ = 0;
+};
+
+// `columns` columns over whole audio whose output trails the input by `latency` frames.
 std::vector<PlotColumn> plotColumns(const StereoAudio& input, const StereoAudio& output, int latency, int columns);
 
 }  // namespace Render

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "tools/render/OutputFile.h"
+
 namespace Render {
 
 namespace {
@@ -110,6 +112,17 @@ bool loadPresetFile(VstHost::HostedEffect& host, PresetKind kind, const std::str
     }
     const bool program = kind == PresetKind::program;
     host.dispatch(effSetChunk, program ? 1 : 0, static_cast<VstIntPtr>(chunk.size()), chunk.data());
+    // A plug-in's chunk reader may stop halfway without a word to the host (Tarn answers 0 either way):
+    // what it gives back must be what the file holds, or the render would use other settings than asked.
+    void* data = nullptr;
+    const VstIntPtr size = host.dispatch(effGetChunk, program ? 1 : 0, 0, &data);
+    const auto* back = static_cast<const unsigned char*>(data);
+    if (size < 0 || static_cast<std::size_t>(size) != chunk.size() || (size > 0 && !back) ||
+        !std::equal(chunk.begin(), chunk.end(), back)) {
+        error = path + ": the plug-in did not take this " + (program ? "program" : "bank") +
+                " whole (what it holds after loading differs from the file)";
+        return false;
+    }
     return true;
 }
 
@@ -128,13 +141,7 @@ bool savePresetFile(VstHost::HostedEffect& host, PresetKind kind, const std::str
     const std::vector<unsigned char> chunk = bytes && size > 0 ? std::vector<unsigned char>(bytes, bytes + size)
                                                                : std::vector<unsigned char>();
     const std::vector<unsigned char> file = wrapChunk(kind, header, chunk);
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-    if (!out.flush()) {
-        error = "cannot write " + path;
-        return false;
-    }
-    return true;
+    return writeWholeFile(path, file, error);
 }
 
 }  // namespace Render

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
-#include <future>
 
 #include "tools/render/AudioFile.h"
 #include "tools/render/DefaultSignal.h"
 #include "tools/render/JsonReport.h"
+#include "tools/render/OutputFile.h"
 #if TARN_RENDER_MASTERING
+#include "tools/render/Loudness.h"
 #include "tools/render/Plot.h"
 #endif
 #include "tools/render/PresetFile.h"
@@ -34,6 +35,48 @@ double threadSeconds()
 #endif
 }
 
+// Turns each output block into what the file will hold, so what is measured is what is written.
+class FileRounding : public Sink {
+public:
+    explicit FileRounding(const StereoAudio& shape) : block_(shape) {}
+    void take(const StereoBlock&, StereoBlock& output) override
+    {
+        block_.left.assign(output.left, output.left + output.frames);
+        block_.right.assign(output.right, output.right + output.frames);
+        roundAsWritten(block_);
+        std::copy(block_.left.begin(), block_.left.end(), output.left);
+        std::copy(block_.right.begin(), block_.right.end(), output.right);
+    }
+
+private:
+    StereoAudio block_;
+};
+
+class WriterSink : public Sink {
+public:
+    explicit WriterSink(AudioWriter* writer) : writer_(writer) {}
+    void take(const StereoBlock&, StereoBlock& output) override
+    {
+        const double start = threadSeconds();
+        writer_->write(output.left, output.right, output.frames);
+        seconds += threadSeconds() - start;
+    }
+    double seconds = 0.0;
+
+private:
+    AudioWriter* writer_;
+};
+
+// A sink calling a function (the measurements the native build adds).
+class Tap : public Sink {
+public:
+    explicit Tap(std::function<void(const StereoBlock&, StereoBlock&)> f) : f_(std::move(f)) {}
+    void take(const StereoBlock& input, StereoBlock& output) override { f_(input, output); }
+
+private:
+    std::function<void(const StereoBlock&, StereoBlock&)> f_;
+};
+
 StereoAudio shapeOf(const StereoAudio& audio)
 {
     StereoAudio shape;
@@ -44,52 +87,64 @@ StereoAudio shapeOf(const StereoAudio& audio)
 }
 
 #if TARN_RENDER_MASTERING
-// Loudness on a thread of its own, off the render's way; the time it took is kept with it.
-std::future<std::pair<LoudnessFigures, double>> measureAside(const StereoAudio& audio, bool wanted)
-{
-    if (!wanted) {
-        std::promise<std::pair<LoudnessFigures, double>> nothing;
-        nothing.set_value({});
-        return nothing.get_future();
-    }
-    return std::async(std::launch::async, [&audio] {
-        const double start = threadSeconds();
-        LoudnessFigures figures = measureLoudness(audio);
-        return std::make_pair(figures, threadSeconds() - start);
-    });
-}
-
 std::string fileName(const std::string& path)
 {
     const std::size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool writePlot(const JobSettings& settings, const JobFiles& files, const StereoAudio& input,
-               const StereoAudio& output, const RenderReport& r, std::string& error)
+bool writePlot(const JobSettings& settings, const JobFiles& files, const std::vector<PlotColumn>& columns,
+               const RenderReport& r, std::string& error)
 {
-    PlotLayout layout = planPlot(settings.plotWidth, settings.plotHeight, r.audioSeconds, 1.0, 0.0);
-    const std::vector<PlotColumn> columns = plotColumns(input, output, r.reportedLatency, layout.columns());
     float inputPeak = 0.0f, reduction = 0.0f;
     for (const PlotColumn& column : columns) {
         inputPeak = std::max({inputPeak, -column.input[0].low, column.input[0].high, -column.input[1].low,
                               column.input[1].high});
         reduction = std::max(reduction, column.reductionDb.value_or(0.0f));
     }
-    layout = planPlot(settings.plotWidth, settings.plotHeight, r.audioSeconds, inputPeak, reduction);
+    const PlotLayout layout = planPlot(settings.plotWidth, settings.plotHeight, r.audioSeconds, inputPeak, reduction);
     std::string title = files.input.empty() ? "built-in default signal" : fileName(files.input);
     for (std::size_t i = 0; i < r.parameters.size() && i < 3; ++i)
         title += (i ? ", " : "   ") + r.parameters[i].first + " " + r.parameters[i].second;
     const std::vector<unsigned char> png = ImageFile::encodePng(drawPlot(layout, columns, r.thresholdDb, title));
-    if (png.empty() || !ImageFile::writeFile(files.plot, png)) {
-        error = "cannot write " + files.plot;
+    if (png.empty()) {
+        error = "cannot encode the picture for " + files.plot;
         return false;
     }
+    return writeWholeFile(files.plot, png, error);
+}
+
+// A lossy file is measured as it reads back, after the encoder.
+bool measureReadBack(const std::string& path, LoudnessFigures& figures, double& seconds, std::string& error)
+{
+    const auto reader = openAudio(path, error);
+    if (!reader)
+        return false;
+    LoudnessMeter meter(reader->shape().sampleRate, reader->shape().fileChannels, false);
+    std::vector<float> left(1 << 14), right(1 << 14);
+    while (const std::size_t n = reader->read(left.data(), right.data(), left.size()))
+        meter.add(left.data(), right.data(), n);
+    if (!reader->finish(error))
+        return false;
+    figures = meter.finish();
+    seconds += meter.seconds();
     return true;
 }
 #endif
 
 }  // namespace
+
+bool checkOutputPath(const std::string& out, const std::string& what, const std::string& input, std::string& error)
+{
+    if (out.empty())
+        return true;
+    if (!input.empty() && sameFile(input, out)) {
+        error = what + " " + out + " is the input file " + input + " itself: refused, the input is left as it is";
+        return false;
+    }
+    OutputTarget target;
+    return resolveOutput(out, target, error);
+}
 
 std::unique_ptr<VstHost::HostedEffect> startPlugin(VstHost::PluginLibrary& library, const JobSettings& settings,
                                                    double rate, std::string& error)
@@ -117,27 +172,33 @@ JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, c
     JobResult result;
     RenderReport& r = result.report;
     r.truePeakWarnDbtp = settings.truePeakWarnDbtp;
+    r.latencyCompensated = !settings.keepLatency;
 
-    StereoAudio input;
-    if (files.input.empty()) {
-        input = defaultSignal();
-    } else {
-        const double start = threadSeconds();
-        if (!readAudio(files.input, input, result.error))
+    // Every path is checked before anything is read or written.
+    const std::pair<const std::string*, const char*> outputs[] = {
+        {&files.output, "the output"}, {&files.plot, "the picture"}, {&files.json, "the JSON report"}};
+    for (const auto& [path, what] : outputs)
+        if (!checkOutputPath(*path, what, files.input, result.error))
             return result;
+
+    std::unique_ptr<AudioReader> reader;
+    {
+        const double start = threadSeconds();
+        reader = files.input.empty() ? audioFromMemory(defaultSignal()) : openAudio(files.input, result.error);
         r.fileSeconds += threadSeconds() - start;
     }
-    result.inputShape = shapeOf(input);
-    result.frames = input.frames();
-    r.audioSeconds = input.frames() / input.sampleRate;
+    if (!reader)
+        return result;
+    const StereoAudio& shape = reader->shape();
+    result.inputShape = shapeOf(shape);
 
     {
-        auto probe = startPlugin(library, settings, input.sampleRate, result.error);
+        auto probe = startPlugin(library, settings, shape.sampleRate, result.error);
         if (!probe)
             return result;
-        r.measuredLatency = measureLatency(*probe, input.sampleRate, 8192, settings.render);
+        r.measuredLatency = measureLatency(*probe, shape.sampleRate, 8192, settings.render);
     }
-    auto host = startPlugin(library, settings, input.sampleRate, result.error);
+    auto host = startPlugin(library, settings, shape.sampleRate, result.error);
     if (!host)
         return result;
     r.reportedLatency = host->effect()->initialDelay;
@@ -153,60 +214,97 @@ JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, c
         }
     } endRender{settings, *host};
     RenderOptions options = settings.render;
-    if (settings.beforeRender && !settings.beforeRender(*host, options, input.sampleRate, result.error))
+    if (settings.beforeRender && !settings.beforeRender(*host, options, shape.sampleRate, result.error))
         return result;
 
-#if TARN_RENDER_MASTERING
-    auto inputLoudness = measureAside(input, settings.measureLoudness);
-#endif
-    const double renderStart = threadSeconds();
-    const Progress progress = settings.progress ? settings.progress(input.frames(), input.sampleRate) : Progress{};
-    StereoAudio output = renderThrough(*host, input, options, progress);
-    r.seconds = threadSeconds() - renderStart;
-
-    // From here on the output is what the file holds, and that is what gets measured.
-    const double levelsStart = threadSeconds();
+    StereoAudio outputShape = shapeOf(shape);
     if (settings.outputFormat)
-        output.format = settings.outputFormat;
-    roundAsWritten(output);
-    result.outputShape = shapeOf(output);
-    measureLevels(input, output, r.reportedLatency, r);
-    r.measuringSeconds += threadSeconds() - levelsStart;
-#if TARN_RENDER_MASTERING
-    // A lossy file is measured as it reads back, after the encoder; anything else as it is handed over.
-    const bool readBack = isLossy(output.format) && !files.output.empty() && settings.measureLoudness;
-    StereoAudio decoded;
-    auto outputLoudness = measureAside(output, settings.measureLoudness && !readBack);
-#endif
-
+        outputShape.format = settings.outputFormat;
+    result.outputShape = outputShape;
+    std::unique_ptr<AudioWriter> writer;
     if (!files.output.empty()) {
-        const double start = threadSeconds();
-        if (!writeAudio(files.output, output, result.error))
+        writer = createAudio(files.output, outputShape, result.error);
+        if (!writer)
             return result;
+    }
+
+    PluginStage plugin(*host, options);
+    FileRounding rounding(outputShape);
+    LevelMeter levels;
+    std::vector<Sink*> sinks = {&rounding, &levels};
+    ChainOptions chain;
+    chain.blockSize = static_cast<std::size_t>(std::max(options.blockSize, 1));
+    chain.compensateLatency = !settings.keepLatency;
 #if TARN_RENDER_MASTERING
-        if (readBack) {
-            if (!readAudio(files.output, decoded, result.error))
-                return result;
-            outputLoudness = measureAside(decoded, true);
-        }
+    const bool readBack = isLossy(outputShape.format) && writer && settings.measureLoudness;
+    std::optional<LoudnessMeter> inputLoudness, outputLoudness;
+    if (settings.measureLoudness) {
+        inputLoudness.emplace(shape.sampleRate, shape.fileChannels, true);
+        if (!readBack)
+            outputLoudness.emplace(outputShape.sampleRate, outputShape.fileChannels, true);
+    }
+    std::optional<ColumnGatherer> columns;
+    if (!files.plot.empty()) {
+        columns.emplace(planPlot(settings.plotWidth, settings.plotHeight, 1.0, 1.0, 0.0).columns());
+        sinks.push_back(&*columns);
+    }
+    Tap outputMeasure([&outputLoudness](const StereoBlock&, StereoBlock& out) {
+        if (outputLoudness)
+            outputLoudness->add(out.left, out.right, out.frames);
+    });
+    sinks.push_back(&outputMeasure);
+    chain.inputTap = [&](const StereoBlock& in) {
+        levels.addInput(in);
+        if (inputLoudness)
+            inputLoudness->add(in.left, in.right, in.frames);
+    };
+#else
+    chain.inputTap = [&levels](const StereoBlock& in) { levels.addInput(in); };
 #endif
+    WriterSink writing(writer.get());
+    if (writer)
+        sinks.push_back(&writing);
+    if (settings.progress && reader->announcedFrames() > 0)
+        chain.progress = settings.progress(static_cast<std::size_t>(reader->announcedFrames()), shape.sampleRate);
+
+    const double renderStart = threadSeconds();
+    const ChainResult done = runChain(*reader, {&plugin}, sinks, chain);
+    r.seconds = threadSeconds() - renderStart - writing.seconds;
+    r.fileSeconds += writing.seconds;
+    result.frames = done.inputFrames;
+    r.audioSeconds = static_cast<double>(done.inputFrames) / shape.sampleRate;
+    if (!reader->finish(result.error))
+        return result;  // the writer, never closed, leaves nothing
+    levels.report(r);
+
+    if (writer) {
+        const double start = threadSeconds();
+        if (!writer->close(result.error))
+            return result;
         r.fileSeconds += threadSeconds() - start;
     }
 #if TARN_RENDER_MASTERING
-    if (!files.plot.empty()) {
+    if (columns) {
         const double start = threadSeconds();
-        if (!writePlot(settings, files, input, output, r, result.error))
+        if (!writePlot(settings, files, columns->columns(), r, result.error))
             return result;
         r.plottingSeconds = threadSeconds() - start;
     }
-    for (auto* measured : {&inputLoudness, &outputLoudness}) {
-        const auto [figures, seconds] = measured->get();
-        if (settings.measureLoudness)
-            (measured == &inputLoudness ? r.inputLoudness : r.outputLoudness) = figures;
-        r.measuringSeconds += seconds;
+    if (inputLoudness) {
+        r.inputLoudness = inputLoudness->finish();
+        r.measuringSeconds += inputLoudness->seconds();
+    }
+    if (outputLoudness) {
+        r.outputLoudness = outputLoudness->finish();
+        r.measuringSeconds += outputLoudness->seconds();
+    } else if (readBack) {
+        LoudnessFigures figures;
+        if (!measureReadBack(files.output, figures, r.measuringSeconds, result.error))
+            return result;
+        r.outputLoudness = figures;
     }
 #endif
-    if (settings.afterRender && !settings.afterRender(*host, options, input.sampleRate, result.error))
+    if (settings.afterRender && !settings.afterRender(*host, options, shape.sampleRate, result.error))
         return result;
     r.totalSeconds = secondsSince(jobStart);
 #if TARN_RENDER_MASTERING

@@ -1,5 +1,6 @@
-// One file (or the built-in default signal) from start to end: read, rendered through fresh instances
-// of the plug-in, measured, written, drawn. Loudness, the picture and the JSON report belong to the
+// One file (or the built-in default signal) from start to end, streamed through the chain (read,
+// rendered through a fresh instance of the plug-in, measured, written, drawn) after a second instance
+// has measured the latency. Nothing is written over an input, and every file is whole or absent. Loudness, the picture and the JSON report belong to the
 // native build (libsndfile and libebur128 have no Windows builds here).
 #pragma once
 
@@ -19,10 +20,11 @@ struct JobSettings {
     std::string pluginPath;
     std::vector<ParameterSetting> settings;
     RenderOptions render;
+    bool keepLatency = false;  // the output trails the input by the latency, as a host plays it
     std::string loadBank, loadProgram;
     int outputFormat = 0;  // 0: the input's
     double truePeakWarnDbtp = 0.0;
-    int plotWidth = 1200, plotHeight = 500;
+    int plotWidth = 1200, plotHeight = 500;  // at most maxPlotSide each
     bool measureLoudness = true;  // off only to time a render without it
     // Makes the progress display for audio of so many frames at a rate (or none).
     std::function<Progress(std::size_t frames, double sampleRate)> progress;
@@ -33,6 +35,8 @@ struct JobSettings {
     // Called once the instance that beforeRender saw is done with, on every way out of the job.
     std::function<void(VstHost::HostedEffect&)> endRender;
 };
+
+constexpr int maxPlotSide = 16384;
 
 struct JobFiles {
     std::string input;  // empty: the default signal
@@ -49,6 +53,10 @@ struct JobResult {
 // A started instance of the plug-in with the bank, program and settings applied; null with a reason.
 std::unique_ptr<VstHost::HostedEffect> startPlugin(VstHost::PluginLibrary& library, const JobSettings& settings,
                                                    double rate, std::string& error);
+
+// False with a message when `out` is the input itself (however spelt) or cannot be written to (a
+// directory); `what` names it ("the output", "the picture").
+bool checkOutputPath(const std::string& out, const std::string& what, const std::string& input, std::string& error);
 
 JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, const JobFiles& files);
 

@@ -18,46 +18,73 @@ constexpr double reductionFloor = 1e-3;
 
 double toDb(double level) { return level > 0.0 ? 20.0 * std::log10(level) : -INFINITY; }
 
-template <typename Sample>
-void renderBlocks(VstHost::HostedEffect& host, const StereoAudio& input, StereoAudio& output, int blockSize,
-                  const RenderOptions& options, const Progress& progress)
+}  // namespace
+
+PluginStage::PluginStage(VstHost::HostedEffect& host, const RenderOptions& options)
+    : host_(host), options_(options), nextCue_(options.midi.begin())
 {
-    const std::vector<MidiCue>& midi = options.midi;
-    auto nextCue = midi.begin();
-    std::vector<VstMidiEvent> events;
-    std::vector<Sample> inL(blockSize), inR(blockSize), outL(blockSize), outR(blockSize);
-    Sample* in[2] = {inL.data(), inR.data()};
-    Sample* out[2] = {outL.data(), outR.data()};
-    const std::size_t total = input.frames();
-    std::size_t reported = 0;
-    for (std::size_t at = 0; at < total; at += blockSize) {
-        const int n = static_cast<int>(std::min<std::size_t>(blockSize, total - at));
-        std::copy_n(input.left.begin() + at, n, inL.begin());
-        std::copy_n(input.right.begin() + at, n, inR.begin());
-        events.clear();
-        for (; nextCue != midi.end() && nextCue->frame < static_cast<std::int64_t>(at + n); ++nextCue)
-            events.push_back(VstHost::HostedEffect::midiEvent(static_cast<VstInt32>(nextCue->frame - static_cast<std::int64_t>(at)),
-                                                              nextCue->status, nextCue->data1, nextCue->data2));
-        if (!events.empty())
-            host.sendMidi(events);
-        if constexpr (sizeof(Sample) == sizeof(double))
-            host.processDoubleReplacing(in, out, n);
-        else
-            host.processReplacing(in, out, n);
-        for (int i = 0; i < n; ++i) {
-            output.left[at + i] = static_cast<float>(outL[i]);
-            output.right[at + i] = static_cast<float>(outR[i]);
-        }
-        if (options.afterBlock)
-            options.afterBlock(at + n);
-        if (progress && at - reported >= total / 50) {
-            reported = at;
-            progress(static_cast<double>(at) / total);
-        }
-    }
-    if (progress)
-        progress(1.0);
+    const std::size_t block = static_cast<std::size_t>(std::max(options.blockSize, 1));
+    (options.doublePrecision ? doubles_.resize(4 * block) : floats_.resize(4 * block));
 }
+
+int PluginStage::latency() const { return host_.effect()->initialDelay; }
+
+void PluginStage::process(StereoBlock& block)
+{
+    if (options_.doublePrecision)
+        processAs(block, doubles_);
+    else
+        processAs(block, floats_);
+}
+
+template <typename Sample>
+void PluginStage::processAs(StereoBlock& block, std::vector<Sample>& buffers)
+{
+    const std::size_t capacity = buffers.size() / 4;
+    for (std::size_t done = 0; done < block.frames;) {
+        const std::size_t n = std::min(capacity, block.frames - done);
+        Sample* in[2] = {buffers.data(), buffers.data() + capacity};
+        Sample* out[2] = {buffers.data() + 2 * capacity, buffers.data() + 3 * capacity};
+        std::copy_n(block.left + done, n, in[0]);
+        std::copy_n(block.right + done, n, in[1]);
+        events_.clear();
+        const auto end = static_cast<std::int64_t>(at_ + n);
+        for (; nextCue_ != options_.midi.end() && nextCue_->frame < end; ++nextCue_)
+            events_.push_back(VstHost::HostedEffect::midiEvent(static_cast<VstInt32>(std::max<std::int64_t>(
+                                                                   nextCue_->frame - static_cast<std::int64_t>(at_), 0)),
+                                                               nextCue_->status, nextCue_->data1, nextCue_->data2));
+        if (!events_.empty())
+            host_.sendMidi(events_);
+        if constexpr (sizeof(Sample) == sizeof(double))
+            host_.processDoubleReplacing(in, out, static_cast<VstInt32>(n));
+        else
+            host_.processReplacing(in, out, static_cast<VstInt32>(n));
+        for (std::size_t i = 0; i < n; ++i) {
+            block.left[done + i] = static_cast<float>(out[0][i]);
+            block.right[done + i] = static_cast<float>(out[1][i]);
+        }
+        done += n;
+        at_ += n;
+        if (options_.afterBlock)
+            options_.afterBlock(at_);
+    }
+}
+
+namespace {
+
+// Gathers every output block whole.
+class Collector : public Sink {
+public:
+    explicit Collector(StereoAudio& audio) : audio_(audio) {}
+    void take(const StereoBlock&, StereoBlock& output) override
+    {
+        audio_.left.insert(audio_.left.end(), output.left, output.left + output.frames);
+        audio_.right.insert(audio_.right.end(), output.right, output.right + output.frames);
+    }
+
+private:
+    StereoAudio& audio_;
+};
 
 }  // namespace
 
@@ -68,12 +95,16 @@ StereoAudio renderThrough(VstHost::HostedEffect& host, const StereoAudio& input,
     output.sampleRate = input.sampleRate;
     output.format = input.format;
     output.fileChannels = input.fileChannels;
-    output.left.resize(input.frames());
-    output.right.resize(input.frames());
-    if (options.doublePrecision)
-        renderBlocks<double>(host, input, output, options.blockSize, options, progress);
-    else
-        renderBlocks<float>(host, input, output, options.blockSize, options, progress);
+    output.left.reserve(input.frames());
+    output.right.reserve(input.frames());
+    const auto reader = audioFromMemory(input);
+    PluginStage plugin(host, options);
+    Collector collector(output);
+    ChainOptions chain;
+    chain.blockSize = static_cast<std::size_t>(std::max(options.blockSize, 1));
+    chain.compensateLatency = false;
+    chain.progress = progress;
+    runChain(*reader, {&plugin}, {&collector}, chain);
     return output;
 }
 
@@ -100,32 +131,62 @@ int measureLatency(VstHost::HostedEffect& host, double sampleRate, int maxFrames
     return best;
 }
 
-void measureLevels(const StereoAudio& input, const StereoAudio& output, int latency, RenderReport& report)
+void LevelMeter::addInput(const StereoBlock& input)
+{
+    float peak = inPeak_;
+    long long odd = 0;
+    for (const float* channel : {input.left, input.right})
+        for (std::size_t i = 0; i < input.frames; ++i) {
+            const bool finite = std::isfinite(channel[i]);
+            odd += !finite;
+            peak = std::max(peak, finite ? std::fabs(channel[i]) : 0.0f);
+        }
+    inPeak_ = peak;
+    nonFinite_ += odd;
+}
+
+void LevelMeter::take(const StereoBlock& input, StereoBlock& output)
 {
     // Plain loops over floats without branches, which the compiler turns into vector code.
-    const std::size_t frames = std::min(input.frames(), output.frames());
-    const float *inL = input.left.data(), *inR = input.right.data();
-    const float *outL = output.left.data(), *outR = output.right.data();
-    float inPeak = 0.0f, outPeak = 0.0f;
+    const float *inL = input.left, *inR = input.right, *outL = output.left, *outR = output.right;
+    float outPeak = outPeak_, ratio = ratio_;
     long long above = 0;
-    for (std::size_t i = 0; i < frames; ++i) {
-        inPeak = std::max(inPeak, std::max(std::fabs(inL[i]), std::fabs(inR[i])));
+    for (std::size_t i = 0; i < output.frames; ++i) {
         const float l = std::fabs(outL[i]), r = std::fabs(outR[i]);
         outPeak = std::max(outPeak, std::max(l, r));
         above += (l > static_cast<float>(fullScaleWithDither)) + (r > static_cast<float>(fullScaleWithDither));
-    }
-    float ratio = 1.0f;  // the largest input level over the output level it became
-    const std::size_t delay = latency >= 0 ? static_cast<std::size_t>(latency) : frames;
-    for (std::size_t i = delay; i < frames; ++i) {
-        const float in = std::max(std::fabs(inL[i - delay]), std::fabs(inR[i - delay]));
-        const float out = std::max(std::fabs(outL[i]), std::fabs(outR[i]));
-        const bool telling = in > static_cast<float>(reductionFloor) && out > 0.0f;
+        const float in = std::max(std::fabs(inL[i]), std::fabs(inR[i]));
+        const float out = std::max(l, r);
+        const bool telling = in > static_cast<float>(reductionFloor) && in < INFINITY && out > 0.0f;
         ratio = std::max(ratio, telling ? in / std::max(out, 1e-30f) : 1.0f);
     }
-    report.inputPeakDb = toDb(inPeak);
-    report.outputPeakDb = toDb(outPeak);
-    report.largestReductionDb = toDb(ratio);
-    report.samplesAboveFullScale = above;
+    outPeak_ = outPeak;
+    ratio_ = ratio;
+    above_ += above;
+}
+
+void LevelMeter::report(RenderReport& report) const
+{
+    report.inputPeakDb = toDb(inPeak_);
+    report.outputPeakDb = toDb(outPeak_);
+    report.largestReductionDb = toDb(ratio_);
+    report.samplesAboveFullScale = above_;
+    report.nonFiniteInputSamples = nonFinite_;
+}
+
+void measureLevels(const StereoAudio& input, const StereoAudio& output, int latency, RenderReport& report)
+{
+    LevelMeter meter;
+    StereoAudio in = input, out = output;
+    meter.addInput({in.left.data(), in.right.data(), in.frames()});
+    const std::size_t frames = std::min(in.frames(), out.frames());
+    const std::size_t delay = std::min(static_cast<std::size_t>(std::max(latency, 0)), frames);
+    // The input the output came from: `delay` frames earlier, silence before the start.
+    in.left.insert(in.left.begin(), delay, 0.0f);
+    in.right.insert(in.right.begin(), delay, 0.0f);
+    StereoBlock pairedOut{out.left.data(), out.right.data(), frames};
+    meter.take({in.left.data(), in.right.data(), frames}, pairedOut);
+    meter.report(report);
 }
 
 void readParameters(VstHost::HostedEffect& host, RenderReport& report)
@@ -177,7 +238,7 @@ void printLoudness(const RenderReport& r, std::ostream& out)
     if (r.truePeakOver())
         out << "warning: the output's true peak, " << std::fixed << std::setprecision(1) << *o.truePeakDbtp
             << " dBTP, is above " << r.truePeakWarnDbtp
-            << " dBTP: its inter-sample peaks will clip after conversion (lower the threshold or the ceiling)\n";
+            << " dBTP: its inter-sample peaks will clip after conversion (lower thresh. by the excess)\n";
 }
 
 }  // namespace
@@ -187,9 +248,14 @@ void printReport(const RenderReport& r, std::ostream& out)
     out << std::fixed << std::setprecision(2);
     out << "latency:               " << r.reportedLatency << " samples reported, ";
     if (r.measuredLatency >= 0)
-        out << r.measuredLatency << " measured\n";
+        out << r.measuredLatency << " measured; ";
     else
-        out << "not measurable\n";
+        out << "not measurable; ";
+    out << (r.latencyCompensated ? "compensated (the output lines up with the input)\n"
+                                 : "kept (--keep-latency: the output trails the input)\n");
+    if (r.nonFiniteInputSamples > 0)
+        out << "warning: the input holds " << r.nonFiniteInputSamples
+            << " non-finite samples (NaN or infinity): they were measured as silence and handed to the plug-in as read\n";
     if (r.inputLoudness && r.outputLoudness) {
         printLoudness(r, out);
     } else {

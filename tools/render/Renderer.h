@@ -1,6 +1,8 @@
 // Runs stereo audio through a hosted plug-in in host-sized blocks and measures what came out.
 #pragma once
 
+#include <memory>
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -9,6 +11,7 @@
 
 #include "tools/render/Loudness.h"
 #include "tools/render/MidiList.h"
+#include "tools/render/RenderChain.h"
 #include "tools/render/StereoAudio.h"
 #include "tools/vsthost/HostedEffect.h"
 
@@ -24,6 +27,28 @@ struct RenderOptions {
 // Called with the share done (0..1) now and then.
 using Progress = std::function<void(double)>;
 
+// The hosted plug-in as a stage of the chain, in blocks of at most options.blockSize (which the
+// plug-in was started with), MIDI cues reaching the block that holds their frame.
+class PluginStage : public Stage {
+public:
+    PluginStage(VstHost::HostedEffect& host, const RenderOptions& options);
+    int latency() const override;
+    void process(StereoBlock& block) override;
+
+private:
+    template <typename Sample>
+    void processAs(StereoBlock& block, std::vector<Sample>& buffers);
+
+    VstHost::HostedEffect& host_;
+    const RenderOptions& options_;
+    std::vector<MidiCue>::const_iterator nextCue_;
+    std::vector<VstMidiEvent> events_;
+    std::vector<float> floats_;
+    std::vector<double> doubles_;
+    std::size_t at_ = 0;
+};
+
+// As a host plays it (the output trails by the plug-in's latency, no tail): the whole audio at once.
 // The plug-in must be started at the audio's rate with a block size of at least options.blockSize.
 StereoAudio renderThrough(VstHost::HostedEffect& host, const StereoAudio& input, const RenderOptions& options,
                           const Progress& progress = {});
@@ -31,6 +56,8 @@ StereoAudio renderThrough(VstHost::HostedEffect& host, const StereoAudio& input,
 struct RenderReport {
     int reportedLatency = 0;
     int measuredLatency = -1;  // -1: no impulse came through
+    bool latencyCompensated = true;  // false: --keep-latency, the output trails the input
+    long long nonFiniteInputSamples = 0;  // NaN and infinities in the input (measured as silence)
     double inputPeakDb = 0.0;
     double outputPeakDb = 0.0;
     double largestReductionDb = 0.0;
@@ -56,7 +83,21 @@ struct RenderReport {
 // Where a small impulse comes out of a fresh, started instance; -1 when it never does.
 int measureLatency(VstHost::HostedEffect& host, double sampleRate, int maxFrames, const RenderOptions& options);
 
-// Levels of input and output, and the largest drop of output below the input it came from.
+// Levels of input and output, and the largest drop of output below the input it came from, gathered
+// block by block: the input as read (non-finite samples counted, not measured), each output block
+// beside the input it came from.
+class LevelMeter : public Sink {
+public:
+    void addInput(const StereoBlock& input);
+    void take(const StereoBlock& input, StereoBlock& output) override;
+    void report(RenderReport& report) const;
+
+private:
+    float inPeak_ = 0.0f, outPeak_ = 0.0f, ratio_ = 1.0f;
+    long long above_ = 0, nonFinite_ = 0;
+};
+
+// The same over whole audio whose output trails the input by `latency` frames.
 void measureLevels(const StereoAudio& input, const StereoAudio& output, int latency, RenderReport& report);
 
 // The plug-in's parameters as the report shows them, and its threshold when it has a "thresh." in dB.

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <new>
+#include <stdexcept>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,12 +45,15 @@ const char* const usageText =
 #if !defined(_WIN32)
     "  --json FILE          also write the report as JSON (with --outdir: a folder, NAME.json per file)\n"
     "  --plot FILE.png      also draw the levels in and out and the gain reduction over time (with\n"
-    "                       --outdir: a folder, NAME.png per file); --plot-size WxH (default 1200x500)\n"
+    "                       --outdir: a folder, NAME.png per file); --plot-size WxH (default 1200x500,\n"
+    "                       at most 16384x16384)\n"
     "  --true-peak-warn DB  warn when the output's true peak is above DB dBTP (default 0)\n"
 #endif
     "  --plugin PATH        the VST 2.4 plug-in (default: the Tarn built alongside)\n"
     "  --set NAME=VALUE     a parameter: 0..1 normalized, or a display value (250ms, -6dB, 40dB, 24bits)\n"
     "  --block N            host block size in frames (default 512)\n"
+    "  --keep-latency       leave the output late by the plug-in's latency, as a host plays it (by\n"
+    "                       default it is compensated: the output lines up with the input, same length)\n"
     "  --precision 32|64    single- or double-precision processing (default 32)\n"
     "  --out FILE           with the default signal: also write the result to FILE\n"
     "  --midi FILE          MIDI events: lines of 'frame status data1 data2' (0x.. for hex, # comments)\n"
@@ -112,6 +117,8 @@ int parseArguments(int argc, char** argv, Options& o)
         } else if (arg == "--block" && hasValue) {
             if (!parseInt(argv[++i], job.render.blockSize, 1, 1 << 20))
                 return fail("--block takes a frame count from 1 to 1048576"), 2;
+        } else if (arg == "--keep-latency") {
+            job.keepLatency = true;
         } else if (arg == "--precision" && hasValue) {
             const std::string p = argv[++i];
             if (p != "32" && p != "64")
@@ -152,8 +159,9 @@ int parseArguments(int argc, char** argv, Options& o)
         } else if (arg == "--plot-size" && hasValue) {
             int w = 0, h = 0;
             char tail = 0;
-            if (std::sscanf(argv[++i], "%dx%d%c", &w, &h, &tail) != 2 || w < 200 || h < 120 || w > 20000 || h > 20000)
-                return fail("--plot-size takes WIDTHxHEIGHT, at least 200x120"), 2;
+            if (std::sscanf(argv[++i], "%dx%d%c", &w, &h, &tail) != 2 || w < 200 || h < 120 ||
+                w > Render::maxPlotSide || h > Render::maxPlotSide)
+                return fail("--plot-size takes WIDTHxHEIGHT, from 200x120 to 16384x16384"), 2;
             job.plotWidth = w;
             job.plotHeight = h;
         } else if (arg == "--true-peak-warn" && hasValue) {
@@ -216,7 +224,7 @@ std::string describeInput(const Render::JobFiles& files, const Render::JobResult
 
 }  // namespace
 
-int main(int argc, char** argv)
+int run(int argc, char** argv)
 {
     Options o;
     if (const int status = parseArguments(argc, argv, o))
@@ -265,6 +273,16 @@ int main(int argc, char** argv)
     };
     o.job.progress = progressBar;
 
+    // A saved preset never replaces an input either.
+    const std::vector<std::string>& inputs = o.batchInputs.empty() ? std::vector<std::string>{o.files.input} : o.batchInputs;
+    for (const std::string& input : inputs)
+        for (const auto& [path, what] : {std::make_pair(&o.saveBank, "the saved bank"),
+                                         std::make_pair(&o.saveProgram, "the saved program")}) {
+            std::string error;
+            if (!Render::checkOutputPath(*path, what, input, error))
+                return fail(error);
+        }
+
     if (!o.batchInputs.empty()) {
         const Render::BatchFolders folders{o.outputFolder, o.files.plot, o.files.json};
         return Render::renderBatch(library, o.job, o.batchInputs, folders, std::cout) ? 1 : 0;
@@ -281,4 +299,16 @@ int main(int argc, char** argv)
               << (o.job.render.doublePrecision ? 64 : 32) << "-bit processing\n";
     Render::printReport(result.report, std::cout);
     return 0;
+}
+
+int main(int argc, char** argv)
+{
+    // Every failure is a message and a status below 128, never an abort.
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return fail("out of memory");
+    } catch (const std::exception& e) {
+        return fail(std::string("unexpected failure: ") + e.what());
+    }
 }
