@@ -1,5 +1,8 @@
 # Two commands: `make render` (the main job) and `make test` (build everything, run every test).
-.PHONY: render test bench clean
+# Installing is a third, optional step: `make install` (PREFIX, DESTDIR), `make install-user`, `make dist`.
+.PHONY: render test bench clean install uninstall install-user uninstall-user dist
+PREFIX ?= /usr/local
+export PREFIX DESTDIR
 
 render:
 	scripts/render.sh $(ARGS)
@@ -12,3 +15,9 @@ bench:
 
 clean:
 	rm -rf build
+
+install uninstall install-user uninstall-user:
+	scripts/install.sh $@
+
+dist:
+	scripts/dist.sh

@@ -2,6 +2,7 @@
 """Checks a Windows build of the plug-in without running it: the machine type, and that the resources
 hold the editor's bitmaps (byte for byte the committed files), the manifest and a version record.
    check-pe-resources.py FILE.dll i686|x86_64 RESOURCE_DIR"""
+import re
 import struct
 import sys
 
@@ -75,7 +76,36 @@ def main():
             fail(f"manifest 2 lacks {needed.decode()}")
     if (RT_VERSION, 1) not in found:
         fail("no version record")
+    check_version(found[(RT_VERSION, 1)], resource_dir)
     print(f"machine {processor}; bitmaps {', '.join(map(str, BITMAPS))}, manifest and version record present")
+
+
+def check_version(record, resource_dir):
+    """The version record's numbers (VS_FIXEDFILEINFO) and texts are the product facts' version."""
+    with open(f"{resource_dir}/../limiter/ProductFacts.h") as f:
+        match = re.search(r'versionText = "([0-9.]+)"', f.read())
+    expected = match.group(1)
+    numbers = [int(n) for n in expected.split(".")]
+    fixed = record.find(struct.pack("<I", 0xFEEF04BD))  # VS_FIXEDFILEINFO's signature
+    if fixed < 0:
+        fail("the version record has no fixed file information")
+    ms, ls = struct.unpack_from("<II", record, fixed + 8)
+    found = [ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF]
+    if found != numbers:
+        fail(f"version record numbers {found}, expected {numbers}")
+    for key in ("FileVersion", "ProductVersion"):
+        needle = (key + "\0").encode("utf-16-le")
+        at = record.find(needle)
+        if at < 0:
+            fail(f"the version record has no {key}")
+        start = at + len(needle)
+        start += (4 - start % 4) % 4  # the value starts on a 32-bit boundary
+        end = record.find(b"\0\0", start)
+        while end >= 0 and (end - start) % 2:
+            end = record.find(b"\0\0", end + 1)
+        value = record[start:end].decode("utf-16-le")
+        if value != expected:
+            fail(f"{key} is {value!r}, expected {expected!r}")
 
 
 if __name__ == "__main__":

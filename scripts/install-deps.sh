@@ -16,6 +16,8 @@ for p in pkg-config xvfb libxcb1-dev libxcb-xtest0-dev; do have_pkg "$p" || need
 # The LV2 bundle: LV2's own headers and vocabularies, and real hosts and a validator to test it.
 # jalv runs only under a JACK server: jackd2's dummy backend stands in for audio hardware.
 for p in lv2-dev lilv-utils sordi jalv jackd2; do have_pkg "$p" || need+=("$p"); done
+# Packaging and its checks: dpkg-shlibdeps for the package's dependencies, lintian, Ardour's plug-in scanner.
+for p in dpkg-dev lintian ardour; do have_pkg "$p" || need+=("$p"); done
 [ ${#need[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then

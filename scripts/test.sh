@@ -65,6 +65,13 @@ else
   failed=$((failed + 1)) status=1 summary+=("fuzzing: FAILED")
 fi
 
+echo "== packaging (make install, install-user, dist)"
+scripts/dist.sh >build/logs/dist.log 2>&1 || { echo "dist failed:"; tail -20 build/logs/dist.log; }
+scripts/check-dist.sh | tee build/logs/packaging.log || status=1
+line=$(grep -E '^packaging: [0-9]+ passed, [0-9]+ failed' build/logs/packaging.log || echo "packaging: 0 passed, 1 failed")
+p=$(sed -E 's/packaging: ([0-9]+) passed.*/\1/' <<<"$line") f=$(sed -E 's/.* ([0-9]+) failed/\1/' <<<"$line")
+passed=$((passed + p)) failed=$((failed + f)) summary+=("$line")
+
 echo "== summary"
 printf '%s\n' "${summary[@]}"
 echo "total: $passed passed, $failed failed, $not_run skipped"

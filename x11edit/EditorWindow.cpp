@@ -83,7 +83,10 @@ EditorWindow::~EditorWindow()
 
 bool EditorWindow::open(std::uint32_t parent)
 {
-    if (!ChildWindow::open(parent, 0, 0, layout.width * pixelsPerUnit, layout.height * pixelsPerUnit))
+    // A host that stretches the window anyway sees the background's own edge colour beyond it.
+    const int width = layout.width * pixelsPerUnit, height = layout.height * pixelsPerUnit;
+    const Pixa::Color edge = backgroundCanvas(pixelsPerUnit).colorAt(width - 1, height - 1);
+    if (!ChildWindow::open(parent, 0, 0, width, height, edge & 0xFFFFFFu))
         return false;
     plainText = shiftControlAltHeld();
     dirty = needsPresent = true;

@@ -31,11 +31,23 @@ PointerEvent pointerEvent(std::int16_t x, std::int16_t y, int button, std::uint1
     return event;
 }
 
+// WM_NORMAL_HINTS (ICCCM 4.1.2.3) with the same minimum and maximum: hosts that honour hints (Ardour's
+// embedding among them) keep the window at its size instead of stretching it to their own.
+void setFixedSizeHints(xcb_connection_t* c, xcb_window_t window, int width, int height)
+{
+    enum : std::uint32_t { programSize = 1u << 3, minimumSize = 1u << 4, maximumSize = 1u << 5 };
+    const auto w = static_cast<std::uint32_t>(width), h = static_cast<std::uint32_t>(height);
+    // flags, x, y, width, height, minimum, maximum, increments, aspects, base size, gravity
+    const std::uint32_t hints[18] = {programSize | minimumSize | maximumSize, 0, 0, w, h, w, h, w, h};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32, 18,
+                        hints);
+}
+
 }  // namespace
 
 ChildWindow::~ChildWindow() { close(); }
 
-bool ChildWindow::open(std::uint32_t parent, int x, int y, int width, int height)
+bool ChildWindow::open(std::uint32_t parent, int x, int y, int width, int height, std::uint32_t surround)
 {
     close();
     if (width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF)
@@ -63,9 +75,15 @@ bool ChildWindow::open(std::uint32_t parent, int x, int y, int width, int height
     gc = xcb_generate_id(c);
     const std::uint32_t noExposures = 0;
     xcb_create_gc(c, gc, window, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+    surroundGc = xcb_generate_id(c);
+    const std::uint32_t surroundValues[] = {surround, 0};
+    xcb_create_gc(c, surroundGc, window, XCB_GC_FOREGROUND | XCB_GC_GRAPHICS_EXPOSURES, surroundValues);
+    setFixedSizeHints(c, window, width, height);
     xcb_map_window(c, window);
     xcb_flush(c);
     size = {x, y, width, height};
+    windowWidth = width;
+    windowHeight = height;
     readKeyboardMap();
     return true;
 }
@@ -78,11 +96,12 @@ void ChildWindow::close()
     // Either may be gone with the host's window; the errors would come back to a connection we close.
     if (window) {
         xcb_free_gc(connection->get(), gc);
+        xcb_free_gc(connection->get(), surroundGc);
         xcb_destroy_window(connection->get(), window);
         xcb_flush(connection->get());
     }
     window = 0;
-    gc = 0;
+    gc = surroundGc = 0;
     connection.reset();
 }
 
@@ -114,8 +133,17 @@ void ChildWindow::handle(const xcb_generic_event_t& event, Area& exposure)
     }
     case XCB_EXPOSE: {
         const auto& e = reinterpret_cast<const xcb_expose_event_t&>(event);
+        if (e.window != window)
+            break;
+        if (e.x + e.width > size.width || e.y + e.height > size.height)
+            fillOutsideContent();
+        exposure = exposure.unite({e.x, e.y, e.width, e.height});
+        break;
+    }
+    case XCB_CONFIGURE_NOTIFY: {
+        const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
         if (e.window == window)
-            exposure = exposure.unite({e.x, e.y, e.width, e.height});
+            windowWidth = e.width, windowHeight = e.height;
         break;
     }
     case XCB_BUTTON_PRESS: {
@@ -152,6 +180,23 @@ void ChildWindow::handle(const xcb_generic_event_t& event, Area& exposure)
     default:
         break;
     }
+}
+
+// The window has no background (so the server never clears what we show), so whatever a host's stretching
+// uncovered beyond the content would keep old screen contents: it is filled with the surround colour.
+void ChildWindow::fillOutsideContent()
+{
+    const int w = size.width, h = size.height;
+    xcb_rectangle_t outside[2];
+    int count = 0;
+    if (windowWidth > w)
+        outside[count++] = {static_cast<std::int16_t>(w), 0, static_cast<std::uint16_t>(windowWidth - w),
+                            static_cast<std::uint16_t>(windowHeight)};
+    if (windowHeight > h)
+        outside[count++] = {0, static_cast<std::int16_t>(h), static_cast<std::uint16_t>(std::min(w, windowWidth)),
+                            static_cast<std::uint16_t>(windowHeight - h)};
+    if (count > 0)
+        xcb_poly_fill_rectangle(connection->get(), window, surroundGc, static_cast<std::uint32_t>(count), outside);
 }
 
 bool ChildWindow::present(const Pixa::Canvas& canvas)

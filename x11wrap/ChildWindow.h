@@ -27,9 +27,11 @@ public:
     ChildWindow& operator=(const ChildWindow&) = delete;
 
     // Connects to $DISPLAY and creates the window, mapped, as a child of `parent` at (x, y): no
-    // decorations, no reparenting, no embedding protocol. False, with nothing left open, when there is
-    // no server or the parent does not exist.
-    bool open(std::uint32_t parent, int x, int y, int width, int height);
+    // decorations, no reparenting, no embedding protocol. Its size hints say it keeps that size (minimum
+    // and maximum alike); a host that makes it larger anyway gets the surround colour (0x00RRGGBB)
+    // outside the content. False, with nothing left open, when there is no server or the parent does not
+    // exist.
+    bool open(std::uint32_t parent, int x, int y, int width, int height, std::uint32_t surround = 0);
     // Destroys the window and closes the connection; open may be called again.
     void close();
 
@@ -69,12 +71,16 @@ protected:
 
 private:
     void handle(const xcb_generic_event_t& event, Area& exposure);
+    void fillOutsideContent();
     void readKeyboardMap();
 
     std::unique_ptr<Connection> connection;
     xcb_window_t window = 0;
     xcb_gcontext_t gc = 0;
     Area size;
+    // What the server says the window measures: larger than `size` when a host stretched it.
+    int windowWidth = 0, windowHeight = 0;
+    xcb_gcontext_t surroundGc = 0;
     ImageUpload upload;
     std::uint32_t keysyms[256] = {};  // by keycode
     bool keyFocusTaken = false;

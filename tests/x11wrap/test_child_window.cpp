@@ -1,6 +1,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "pixa/Paint.h"
 #include "tests/support/WindowPixels.h"
 #include "tests/x11wrap/X11TestWindow.h"
 
@@ -123,4 +124,55 @@ TEST_F(X11Fixture, ClosingBeforeTheHostDestroysItsWindowRemovesOurs)
     std::vector<xcb_window_t> children;
     ASSERT_TRUE(TestSupport::childWindows(c, host->window(), children));
     EXPECT_TRUE(children.empty());
+}
+
+// A host whose window is wider than ours and stretches ours to fill it (Ardour's LV2 window with its
+// toolbar does, to 419 pixels): the hints ask it not to, and where it does, every pixel beyond the content shows the
+// surround colour instead of whatever the screen held before.
+TEST_F(X11Fixture, AStretchedWindowShowsItsSurroundBeyondTheContentAndAsksToKeepItsSize)
+{
+    xcb_connection_t* c = host->connection();
+    // Paint the host's window with a colour that must not show through ours.
+    const xcb_gcontext_t paint = xcb_generate_id(c);
+    const std::uint32_t magenta = 0xFF00FF;
+    xcb_create_gc(c, paint, host->window(), XCB_GC_FOREGROUND, &magenta);
+    const xcb_rectangle_t all = {0, 0, 400, 600};
+    xcb_poly_fill_rectangle(c, host->window(), paint, 1, &all);
+    xcb_free_gc(c, paint);
+
+    RecordingWindow window;
+    ASSERT_TRUE(window.open(host->window(), 0, 0, 160, 260, 0x203040));
+    const xcb_window_t id = window.windowId();
+    xcb_get_property_reply_t* hints = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, id, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 0, 18), nullptr);
+    ASSERT_NE(hints, nullptr);
+    ASSERT_EQ(xcb_get_property_value_length(hints), 18 * 4);
+    const auto* h = static_cast<const std::uint32_t*>(xcb_get_property_value(hints));
+    EXPECT_EQ(h[0] & 0x30u, 0x30u);  // minimum and maximum given
+    EXPECT_EQ(h[5], 160u);
+    EXPECT_EQ(h[6], 260u);
+    EXPECT_EQ(h[7], 160u);
+    EXPECT_EQ(h[8], 260u);
+    free(hints);
+
+    ASSERT_TRUE(window.dispatchUntil([&] { return !window.exposures.empty(); }));
+    Pixa::Canvas content(160, 260);
+    content.fillPaint(Pixa::SolidPaint(0xFF808080u));
+    window.present(content);
+    const std::uint32_t size[] = {390, 300};
+    xcb_configure_window(c, id, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
+    xcb_flush(c);
+    window.exposures.clear();
+    ASSERT_TRUE(window.dispatchUntil([&] { return !window.exposures.empty(); }));
+    window.present(content);
+    ASSERT_TRUE(window.sync());
+
+    const auto reader = X11Wrap::Connection::open();
+    const std::vector<std::uint32_t> pixels = TestSupport::readWindowPixels(*reader, id, 390, 300);
+    ASSERT_EQ(pixels.size(), 390u * 300u);
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 390; ++x) {
+            const std::uint32_t expected = x < 160 && y < 260 ? 0x808080u : 0x203040u;
+            ASSERT_EQ(pixels[static_cast<std::size_t>(y) * 390 + x] & 0xFFFFFFu, expected) << x << ", " << y;
+        }
 }

@@ -82,6 +82,14 @@ void controlPort(std::ostream& out, int param)
     out << "    ]";
 }
 
+// The product's version "major.minor.micro.build" part by part, for LV2's minor and micro versions.
+int versionPart(int index)
+{
+    int parts[4] = {0, 0, 0, 0};
+    std::sscanf(ProductFacts::versionText, "%d.%d.%d.%d", &parts[0], &parts[1], &parts[2], &parts[3]);
+    return parts[index];
+}
+
 std::string description()
 {
     using namespace Lv2Ports;
@@ -91,7 +99,7 @@ std::string description()
         << "    doap:name \"" << ProductFacts::name << "\" ;\n"
         << "    doap:maintainer [\n        foaf:name \"" << ProductFacts::maker << "\" ;\n"
         << "        foaf:homepage <" << ProductFacts::webAddress << "> ;\n    ] ;\n"
-        << "    lv2:minorVersion 0 ;\n    lv2:microVersion 0 ;\n"
+        << "    lv2:minorVersion " << versionPart(1) << " ;\n    lv2:microVersion " << versionPart(2) << " ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable , urid:map ;\n"
         << "    lv2:extensionData state:interface ;\n"
         << "    ui:ui <" << ProductFacts::lv2UiUri << "> ;\n"

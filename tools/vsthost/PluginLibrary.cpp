@@ -80,7 +80,10 @@ std::string defaultPluginPath()
 #if defined(_WIN32)
     return programFolder() + "Tarn.dll";
 #else
-    return programFolder() + "Tarn.so";
+    // Beside the program in a build folder; installed, the program is in bin/ and the plug-in in lib/vst/.
+    const std::string beside = programFolder() + "Tarn.so";
+    const std::string installed = programFolder() + "../lib/vst/Tarn.so";
+    return access(beside.c_str(), F_OK) != 0 && access(installed.c_str(), F_OK) == 0 ? installed : beside;
 #endif
 }
 

@@ -32,7 +32,7 @@ private:
 // The folder holding the running program, with a trailing separator.
 std::string programFolder();
 
-// The plug-in built alongside our tools.
+// The plug-in built alongside our tools (beside the program, or where an installation puts it).
 std::string defaultPluginPath();
 
 }  // namespace VstHost
