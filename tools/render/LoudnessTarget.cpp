@@ -49,13 +49,13 @@ TargetResult searchThreshold(const TargetSearch& search, const std::function<std
     if (*loudest <= target + search.toleranceLu) {
         finish(0.0f, *loudest);
         if (!result.reached)
-            result.reason = lufs(target) + " is beyond reach: at the lowest threshold, -20 dB, the loudness is " +
-                            lufs(*loudest);
+            result.reason =
+                lufs(target) + " is beyond reach: at the lowest threshold, -20 dB, the loudness is " + lufs(*loudest);
         return result;
     }
 
     // Illinois: a secant step inside the bracket, halving the weight of an end that stays put twice.
-    double lowT = 0.0, lowError = *loudest - target;   // louder than the target
+    double lowT = 0.0, lowError = *loudest - target;     // louder than the target
     double highT = 1.0, highError = *quietest - target;  // quieter
     enum { neither, low, high } lastMoved = neither;
     double bestT = 1.0, bestLoudness = *quietest;
@@ -87,8 +87,8 @@ TargetResult searchThreshold(const TargetSearch& search, const std::function<std
     }
     finish(static_cast<float>(bestT), bestLoudness);
     if (!result.reached)
-        result.reason = "after " + std::to_string(result.passes) + " renders the nearest loudness found was " +
-                        lufs(bestLoudness);
+        result.reason =
+            "after " + std::to_string(result.passes) + " renders the nearest loudness found was " + lufs(bestLoudness);
     return result;
 }
 

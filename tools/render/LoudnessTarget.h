@@ -18,7 +18,7 @@ struct TargetSearch {
 
 struct TargetResult {
     bool reached = false;
-    float threshold = 1.0f;  // normalized, 0 (-20 dB) to 1 (0 dB), at make-up 100 %
+    float threshold = 1.0f;     // normalized, 0 (-20 dB) to 1 (0 dB), at make-up 100 %
     double loudnessLufs = 0.0;  // what that threshold gives; when not reached, the nearest there is
     int passes = 0;             // renders it took
     std::string reason;         // when not reached: why, in the user's words
