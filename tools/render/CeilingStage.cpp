@@ -42,6 +42,13 @@ void CeilingStage::process(StereoBlock& block)
     const double* in[2] = {left_.data(), right_.data()};
     double* out[2] = {left_.data(), right_.data()};
     ceiling_.process(in, out, static_cast<std::int32_t>(n), gains_.data());
+    if (keeping_)
+        for (std::size_t i = 0; i < n; ++i) {
+            if (skip_ > 0)
+                --skip_;
+            else
+                kept_.push_back(static_cast<float>(gains_[i]));
+        }
     for (std::size_t i = 0; i < n; ++i) {
         double l = left_[i], r = right_[i];
         if (step_ > 0.0) {
@@ -51,6 +58,16 @@ void CeilingStage::process(StereoBlock& block)
         block.left[i] = static_cast<float>(l);
         block.right[i] = static_cast<float>(r);
     }
+}
+
+const float* CeilingStage::nextGains(std::size_t frames)
+{
+    handed_.assign(frames, 1.0f);
+    for (std::size_t i = 0; i < frames && !kept_.empty(); ++i) {
+        handed_[i] = kept_.front();
+        kept_.pop_front();
+    }
+    return handed_.data();
 }
 
 double CeilingStage::largestReductionDb() const { return -20.0 * std::log10(ceiling_.smallestGain()); }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,8 +24,11 @@ public:
     void process(StereoBlock& block) override;
     // The stage's largest reduction so far, in dB (0 when it lowered nothing).
     double largestReductionDb() const;
-    // Each frame's gain in the last block, for the picture.
-    const std::vector<double>& gains() const { return gains_; }
+    // For the picture: from now on every frame's gain is kept until nextGains hands it out, the first
+    // `skip` frames (the chain's compensated latency, never shown) dropped.
+    void keepGains(std::size_t skip) { keeping_ = true, skip_ = skip; }
+    // The gains of the next `frames` frames the chain puts out (1 for frames not yet made).
+    const float* nextGains(std::size_t frames);
 
 private:
     CeilingStage() = default;
@@ -33,6 +37,10 @@ private:
     double step_ = 0.0;
     std::uint32_t noiseState_ = 0x9E3779B9u;
     std::vector<double> left_, right_, gains_;
+    bool keeping_ = false;
+    std::size_t skip_ = 0;
+    std::deque<float> kept_;
+    std::vector<float> handed_;
 };
 
 }  // namespace Render

@@ -102,7 +102,7 @@ bool writePlot(const JobSettings& settings, const JobFiles& files, const std::ve
     for (const PlotColumn& column : columns) {
         inputPeak = std::max({inputPeak, -column.input[0].low, column.input[0].high, -column.input[1].low,
                               column.input[1].high});
-        reduction = std::max(reduction, column.reductionDb.value_or(0.0f));
+        reduction = std::max({reduction, column.reductionDb.value_or(0.0f), column.ceilingReductionDb.value_or(0.0f)});
     }
     const PlotLayout layout = planPlot(settings.plotWidth, settings.plotHeight, r.audioSeconds, inputPeak, reduction);
     std::string title = files.input.empty() ? "built-in default signal" : fileName(files.input);
@@ -282,8 +282,15 @@ JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, c
             outputLoudness.emplace(outputShape.sampleRate, outputShape.fileChannels, true);
     }
     std::optional<ColumnGatherer> columns;
+    // The ceiling's gains reach the picture beside the output frames they made.
+    Tap ceilingGains([&](const StereoBlock&, StereoBlock& out) { columns->setCeilingGains(ceiling->nextGains(out.frames)); });
     if (!files.plot.empty()) {
         columns.emplace(planPlot(settings.plotWidth, settings.plotHeight, 1.0, 1.0, 0.0).columns());
+        if (ceiling) {
+            const int latency = plugin.latency() + ceiling->latency();
+            ceiling->keepGains(chain.compensateLatency ? static_cast<std::size_t>(latency) : 0u);
+            sinks.push_back(&ceilingGains);
+        }
         sinks.push_back(&*columns);
     }
     Tap outputMeasure([&outputLoudness](const StereoBlock&, StereoBlock& out) {
