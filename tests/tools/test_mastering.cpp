@@ -18,7 +18,11 @@ using namespace Render;
 
 namespace {
 
-const std::string folder = VstHost::programFolder() + "mastering-test/";
+// One folder per test: ctest runs the tests of this program side by side.
+std::string testFolder()
+{
+    return VstHost::programFolder() + "mastering-" + testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
+}
 
 std::string run(const std::string& command)
 {
@@ -59,6 +63,8 @@ double soxSixteenTimesPeak(const std::string& path, double rate)
 
 class Mastering : public ::testing::Test {
 protected:
+    const std::string folder = testFolder();
+
     void SetUp() override
     {
         ASSERT_EQ(std::system(("rm -rf '" + folder + "' && mkdir -p '" + folder + "'").c_str()), 0);
