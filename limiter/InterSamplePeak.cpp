@@ -19,14 +19,14 @@ double besselI0(double x)
     return sum;
 }
 
-double kaiser(double w) { return besselI0(6.0 * std::sqrt(std::max(0.0, 1.0 - w * w))) / besselI0(6.0); }
+double kaiser(double w) { return besselI0(4.0 * std::sqrt(std::max(0.0, 1.0 - w * w))) / besselI0(4.0); }
 double hann(double w) { return 0.5 + 0.5 * std::cos(M_PI * w); }
 
-// One phase of a windowed sinc cut at the original Nyquist frequency, oldest tap first, scaled so a
-// constant signal interpolates to itself: `span` taps centred on the stretch being interpolated.
-std::vector<double> designPhase(int span, int phase, double (*window)(double))
+// One phase of a windowed sinc cut at the original Nyquist frequency, oldest tap first: `span` taps
+// centred on the stretch being interpolated, the window reaching zero `halfWidth` samples either side.
+// `normalized`: scaled so a constant signal interpolates to itself.
+std::vector<double> designPhase(int span, int phase, double (*window)(double), double halfWidth, bool normalized)
 {
-    const double halfWidth = span / 2 + 1;  // the window's zeros lie just beyond the outer taps
     std::vector<double> row(static_cast<std::size_t>(span));
     double sum = 0.0;
     for (int j = 0; j < span; ++j) {
@@ -36,8 +36,9 @@ std::vector<double> designPhase(int span, int phase, double (*window)(double))
         row[j] = std::sin(M_PI * t) / (M_PI * t) * window(t / halfWidth);
         sum += row[j];
     }
-    for (double& c : row)
-        c /= sum;
+    if (normalized)
+        for (double& c : row)
+            c /= sum;
     return row;
 }
 
@@ -111,9 +112,11 @@ Points interpolate(const float* even, const float* odd, const float* middle, con
 
 namespace {
 
-void designFilter(float* even, float* odd, float* middle, int span, double (*window)(double))
+void designFilter(float* even, float* odd, float* middle, int span, double (*window)(double), double halfWidth,
+                  bool normalized)
 {
-    const std::vector<double> first = designPhase(span, 1, window), half = designPhase(span, 2, window);
+    const std::vector<double> first = designPhase(span, 1, window, halfWidth, normalized);
+    const std::vector<double> half = designPhase(span, 2, window, halfWidth, normalized);
     for (int j = 0; j < span / 2; ++j) {
         const std::size_t near = static_cast<std::size_t>(j), far = static_cast<std::size_t>(span - 1 - j);
         even[2 * j] = even[2 * j + 1] = static_cast<float>((first[near] + first[far]) / 2);
@@ -127,8 +130,11 @@ void designFilter(float* even, float* odd, float* middle, int span, double (*win
 InterSamplePeak::InterSamplePeak()
 {
     static_assert(sharpTaps % 4 == 0 && meterTaps % 4 == 0, "the sums run two mirrored pairs at a time");
-    designFilter(sharp.even, sharp.odd, sharp.middle, sharpTaps, kaiser);
-    designFilter(meter.even, meter.odd, meter.middle, meterTaps, hann);
+    // The sharp filter's window just beyond its outer taps, normalized; the meter filter exactly as the
+    // loudness meters build theirs (a 49-tap Hann window at four times the rate, zero 6 samples out,
+    // unnormalized), so the stage reads what they read.
+    designFilter(sharp.even, sharp.odd, sharp.middle, sharpTaps, kaiser, sharpTaps / 2 + 1, true);
+    designFilter(meter.even, meter.odd, meter.middle, meterTaps, hann, meterTaps / 2, false);
     reset();
 }
 

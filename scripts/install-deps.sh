@@ -7,7 +7,7 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 packages=(cmake ninja-build python3 g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64
-          libsndfile1-dev libebur128-dev zlib1g-dev ffmpeg)
+          libsndfile1-dev libebur128-dev zlib1g-dev ffmpeg sox)
 for p in "${packages[@]}"; do have_pkg "$p" || need+=("$p"); done
 # The built-in font: its generator's outline reader and the fonts it reads.
 for p in libstb-dev fonts-dejavu-core; do have_pkg "$p" || need+=("$p"); done

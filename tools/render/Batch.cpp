@@ -1,5 +1,9 @@
 #include "tools/render/Batch.h"
 
+#if TARN_RENDER_MASTERING
+#include "tools/render/TargetRender.h"
+#endif
+
 #include <iomanip>
 #include <set>
 #include <sstream>
@@ -80,6 +84,31 @@ int renderBatch(VstHost::PluginLibrary& library, const JobSettings& settings, co
 {
     int failed = 0;
     std::set<std::string> outputs;
+#if TARN_RENDER_MASTERING
+    // An album: one threshold for every file, from their loudness gated together, so the files keep
+    // their loudness relative to each other.
+    JobSettings album = settings;
+    if (settings.targetLufs && settings.album) {
+        TargetResult found;
+        std::string error;
+        if (!searchTarget(library, settings, inputs, found, error)) {
+            out << "album: FAILED: " << error << "\n" << inputs.size() << " files: 0 rendered, " << inputs.size()
+                << " failed\n";
+            return static_cast<int>(inputs.size());
+        }
+        if (!found.reached && !settings.nearest) {
+            out << "album: FAILED: " << found.reason << "; nothing written (--nearest renders the nearest instead)\n"
+                << inputs.size() << " files: 0 rendered, " << inputs.size() << " failed\n";
+            return static_cast<int>(inputs.size());
+        }
+        album.albumChoice = RenderReport::Chosen{found.threshold, 1.0f, found.loudnessLufs, found.passes, found.reached};
+        out << "album: " << std::fixed << std::setprecision(1) << found.loudnessLufs << " LUFS together after "
+            << found.passes << " renders\n";
+    }
+    const JobSettings& each = album;
+#else
+    const JobSettings& each = settings;
+#endif
     for (const std::string& input : inputs) {
         JobFiles files;
         files.input = input;
@@ -94,7 +123,7 @@ int renderBatch(VstHost::PluginLibrary& library, const JobSettings& settings, co
             ++failed;
             continue;
         }
-        const JobResult result = runJob(library, settings, files);
+        const JobResult result = runJob(library, each, files);
         if (!result.error.empty()) {
             out << input << ": FAILED: " << result.error << "\n";
             ++failed;

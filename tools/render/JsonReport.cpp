@@ -56,6 +56,25 @@ void fileObject(std::ostringstream& out, const char* key, const std::string& pat
         << "  },\n";
 }
 
+// What the loudness target's search chose: the settings as the plug-in shows them, the normalized
+// threshold, the loudness measured there and how many renders it took; null without a target.
+std::string chosenObject(const RenderReport& r)
+{
+    if (!r.chosen)
+        return "null";
+    std::string display;
+    for (const auto& [name, text] : r.parameters)
+        if (name == "thresh." || name == "makeup")
+            display += ", " + quoted(name) + ": " + quoted(text);
+    char figures[160];
+    std::snprintf(figures, sizeof figures,
+                  "\"threshold_normalized\": %.6f, \"makeup_normalized\": %.6f, \"loudness_lufs\": %s, \"passes\": %d, "
+                  "\"reached\": %s",
+                  r.chosen->threshold, r.chosen->makeup, number(r.chosen->loudnessLufs).c_str(), r.chosen->passes,
+                  r.chosen->reached ? "true" : "false");
+    return std::string("{") + figures + display + "}";
+}
+
 }  // namespace
 
 std::string jsonReport(const JobSettings& settings, const JobFiles& files, const JobResult& result)
@@ -81,6 +100,10 @@ std::string jsonReport(const JobSettings& settings, const JobFiles& files, const
         << "  \"largest_gain_reduction_db\": " << number(r.largestReductionDb) << ",\n"
         << "  \"samples_over_full_scale\": " << r.samplesAboveFullScale << ",\n"
         << "  \"true_peak_over_warning\": " << (r.truePeakOver() ? "true" : "false") << ",\n"
+        << "  \"true_peak_ceiling_dbtp\": " << number(r.truePeakCeilingDbtp, 2) << ",\n"
+        << "  \"ceiling_gain_reduction_db\": " << number(r.ceilingReductionDb) << ",\n"
+        << "  \"target_lufs\": " << number(r.targetLufs, 2) << ",\n"
+        << "  \"chosen\": " << chosenObject(r) << ",\n"
         << "  \"seconds\": {\"audio\": " << number(r.audioSeconds, 3) << ", \"plugin\": " << number(r.seconds, 4)
         << ", \"measuring\": " << number(r.measuringSeconds, 4) << ", \"picture\": " << number(r.plottingSeconds, 4)
         << ", \"files\": " << number(r.fileSeconds, 4) << ", \"total\": " << number(r.totalSeconds, 4) << "}\n"

@@ -120,16 +120,17 @@ void drawTimeAxis(Canvas& canvas, const PlotLayout& layout)
 
 // One stroke per segment: a whole polyline's outline folds over itself at sharp bends, and the
 // rasterizer's even-odd rule would cut holes there.
-void drawReductionCurve(Canvas& canvas, const PlotLayout& layout, const std::vector<PlotColumn>& columns)
+void drawReductionCurve(Canvas& canvas, const PlotLayout& layout, const std::vector<PlotColumn>& columns,
+                        std::optional<float> PlotColumn::*which, Color color)
 {
     Pixa::CoverageBuffer coverage;
     coverage.create(static_cast<std::int32_t>(canvas.getWidth()), static_cast<std::int32_t>(canvas.getHeight()));
-    const Pixa::SolidPaint paint(PlotColors::reduction);
+    const Pixa::SolidPaint paint(color);
     Pixa::Path segment, outline;
     Pixa::Point previous{};
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const Pixa::Point point{layout.areaLeft + c + 0.5f,
-                                layout.reductionY(columns[c].reductionDb.value_or(0.0f))};
+                                layout.reductionY((columns[c].*which).value_or(0.0f))};
         if (c > 0) {
             segment = {previous, point};
             outline.clear();
@@ -211,16 +212,23 @@ ImageFile::Picture drawPlot(const PlotLayout& layout, const std::vector<PlotColu
                 hline(canvas, layout.areaLeft, layout.areaRight, layout.amplitudeY(channel, a), PlotColors::threshold);
     }
     drawReductionAxis(canvas, layout);
-    drawReductionCurve(canvas, layout, std::vector<PlotColumn>(columns.begin(), columns.begin() + static_cast<std::ptrdiff_t>(shown)));
+    const std::vector<PlotColumn> drawn(columns.begin(), columns.begin() + static_cast<std::ptrdiff_t>(shown));
+    const bool ceiling = std::any_of(drawn.begin(), drawn.end(), [](const PlotColumn& c) { return c.ceilingReductionDb; });
+    drawReductionCurve(canvas, layout, drawn, &PlotColumn::reductionDb, PlotColors::reduction);
+    if (ceiling)
+        drawReductionCurve(canvas, layout, drawn, &PlotColumn::ceilingReductionDb, PlotColors::ceilingReduction);
 
     drawPlotText(canvas, title, layout.areaLeft, 19.0f, TextAlign::left, PlotColors::text, 14.0f);
     // The legend, right-aligned on the title's line: a swatch before each name.
     float x = static_cast<float>(layout.areaRight);
-    const std::pair<const char*, Color> legend[] = {{"gain reduction", PlotColors::reduction},
+    const std::pair<const char*, Color> legend[] = {{"ceiling's reduction", PlotColors::ceilingReduction},
+                                                    {"gain reduction", PlotColors::reduction},
                                                     {"threshold", PlotColors::threshold},
                                                     {"output", PlotColors::output},
                                                     {"input", PlotColors::input}};
     for (const auto& [name, color] : legend) {
+        if (color == PlotColors::ceilingReduction && !ceiling)
+            continue;
         drawPlotText(canvas, name, x, 19.0f, TextAlign::right, PlotColors::text, 12.0f);
         x -= std::ceil(plotTextWidth(name, 12.0f)) + 18.0f;
         fillRect(canvas, static_cast<int>(x), 10, static_cast<int>(x) + 12, 20, color);

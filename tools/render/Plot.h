@@ -15,7 +15,7 @@ namespace Render {
 namespace PlotColors {
 constexpr std::uint32_t background = 0xFF15181Cu, area = 0xFF1D2228u, grid = 0xFF2E353Du, axis = 0xFF56606Bu;
 constexpr std::uint32_t text = 0xFFC2C9D0u, input = 0xFF4D6A89u, output = 0xFFD3AD6Bu;
-constexpr std::uint32_t threshold = 0xFF62C98Au, reduction = 0xFFE5484Du;
+constexpr std::uint32_t threshold = 0xFF62C98Au, reduction = 0xFFE5484Du, ceilingReduction = 0xFFB35CE0u;
 }  // namespace PlotColors
 
 // Where things go in the picture. The plot area spans columns areaLeft..areaLeft+columns-1 and rows

@@ -24,6 +24,7 @@ void ColumnGatherer::startBin(const float (&values)[4])
     if (bins_.size() == 2 * columns_ && columns_ > 0)
         mergePairs();
     Bin bin{};
+    bin.ceilingGain = 1.0f;
     for (int c = 0; c < 4; ++c)
         bin.low[c] = bin.high[c] = values[c];
     bins_.push_back(bin);
@@ -43,6 +44,7 @@ void ColumnGatherer::mergePairs()
             }
             merged.inPeak = std::max(merged.inPeak, next.inPeak);
             merged.outPeak = std::max(merged.outPeak, next.outPeak);
+            merged.ceilingGain = std::min(merged.ceilingGain, next.ceilingGain);
         }
         bins_[kept] = merged;
     }
@@ -66,8 +68,12 @@ void ColumnGatherer::take(const StereoBlock& input, StereoBlock& output)
         }
         bin.inPeak = std::max(bin.inPeak, std::max(std::fabs(values[0]), std::fabs(values[1])));
         bin.outPeak = std::max(bin.outPeak, std::max(std::fabs(values[2]), std::fabs(values[3])));
+        if (ceilingGains_)
+            bin.ceilingGain = std::min(bin.ceilingGain, ceilingGains_[i]);
         ++inLast_;
     }
+    ceiling_ = ceiling_ || ceilingGains_;
+    ceilingGains_ = nullptr;
 }
 
 std::vector<PlotColumn> ColumnGatherer::columns() const
@@ -87,6 +93,7 @@ std::vector<PlotColumn> ColumnGatherer::columns() const
                 merged.high[k] = std::max(merged.high[k], bins_[b].high[k]);
                 merged.inPeak = std::max(merged.inPeak, bins_[b].inPeak);
                 merged.outPeak = std::max(merged.outPeak, bins_[b].outPeak);
+                merged.ceilingGain = std::min(merged.ceilingGain, bins_[b].ceilingGain);
             }
         PlotColumn& column = result[c];
         column.input[0] = {merged.low[0], merged.high[0]};
@@ -95,6 +102,8 @@ std::vector<PlotColumn> ColumnGatherer::columns() const
         column.output[1] = {merged.low[3], merged.high[3]};
         if (merged.inPeak > reductionFloor && merged.outPeak > 0.0f)
             column.reductionDb = std::max(0.0f, 20.0f * std::log10(merged.inPeak / merged.outPeak));
+        if (ceiling_ && merged.ceilingGain > 0.0f)
+            column.ceilingReductionDb = -20.0f * std::log10(merged.ceilingGain);
     }
     return result;
 }

@@ -19,6 +19,8 @@ struct PlotColumn {
     // The input's peak over the column (the input the output came from) against the output's, in dB;
     // empty where the input is too quiet to tell a gain change from the dither.
     std::optional<float> reductionDb;
+    // The true-peak ceiling stage's own largest reduction over the column, in dB, when it ran.
+    std::optional<float> ceilingReductionDb;
 };
 
 // Gathers the columns as the audio passes, without knowing its length: the frames go into at most
@@ -29,11 +31,14 @@ public:
     explicit ColumnGatherer(int columns);
     void take(const StereoBlock& input, StereoBlock& output) override;
     std::vector<PlotColumn> columns() const;
+    // The ceiling stage's gain of each frame of the next block taken (as many as it has frames).
+    void setCeilingGains(const float* gains) { ceilingGains_ = gains; }
 
 private:
     struct Bin {
         float low[4], high[4];
         float inPeak, outPeak;
+        float ceilingGain;  // smallest
     };
     void startBin(const float (&values)[4]);
     void mergePairs();
@@ -41,6 +46,8 @@ private:
     std::size_t columns_;
     std::vector<Bin> bins_;
     std::size_t framesPerBin_ = 1, inLast_ = 0;
+    const float* ceilingGains_ = nullptr;
+    bool ceiling_ = false;
 };
 
 // `columns` columns over whole audio whose output trails the input by `latency` frames.

@@ -9,8 +9,10 @@
 #include "tools/render/JsonReport.h"
 #include "tools/render/OutputFile.h"
 #if TARN_RENDER_MASTERING
+#include "tools/render/CeilingStage.h"
 #include "tools/render/Loudness.h"
 #include "tools/render/Plot.h"
+#include "tools/render/TargetRender.h"
 #endif
 #include "tools/render/PresetFile.h"
 
@@ -100,7 +102,7 @@ bool writePlot(const JobSettings& settings, const JobFiles& files, const std::ve
     for (const PlotColumn& column : columns) {
         inputPeak = std::max({inputPeak, -column.input[0].low, column.input[0].high, -column.input[1].low,
                               column.input[1].high});
-        reduction = std::max(reduction, column.reductionDb.value_or(0.0f));
+        reduction = std::max({reduction, column.reductionDb.value_or(0.0f), column.ceilingReductionDb.value_or(0.0f)});
     }
     const PlotLayout layout = planPlot(settings.plotWidth, settings.plotHeight, r.audioSeconds, inputPeak, reduction);
     std::string title = files.input.empty() ? "built-in default signal" : fileName(files.input);
@@ -192,13 +194,38 @@ JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, c
     const StereoAudio& shape = reader->shape();
     result.inputShape = shapeOf(shape);
 
+#if TARN_RENDER_MASTERING
+    // A loudness target: the threshold is searched first, with renders that write nothing.
+    r.truePeakCeilingDbtp = settings.truePeakCeilingDbtp;
+    r.targetLufs = settings.targetLufs;
+    std::optional<JobSettings> targeted;
+    if (settings.targetLufs) {
+        if (settings.albumChoice) {
+            r.chosen = settings.albumChoice;
+        } else {
+            TargetResult found;
+            if (!searchTarget(library, settings, {files.input}, found, result.error))
+                return result;
+            r.chosen = RenderReport::Chosen{found.threshold, 1.0f, found.loudnessLufs, found.passes, found.reached};
+            if (!found.reached && !settings.nearest) {
+                result.error = found.reason + "; nothing written (--nearest renders the nearest instead)";
+                return result;
+            }
+        }
+        targeted = withThreshold(settings, r.chosen->threshold);
+    }
+    const JobSettings& use = targeted ? *targeted : settings;
+#else
+    const JobSettings& use = settings;
+#endif
+
     {
-        auto probe = startPlugin(library, settings, shape.sampleRate, result.error);
+        auto probe = startPlugin(library, use, shape.sampleRate, result.error);
         if (!probe)
             return result;
         r.measuredLatency = measureLatency(*probe, shape.sampleRate, 8192, settings.render);
     }
-    auto host = startPlugin(library, settings, shape.sampleRate, result.error);
+    auto host = startPlugin(library, use, shape.sampleRate, result.error);
     if (!host)
         return result;
     r.reportedLatency = host->effect()->initialDelay;
@@ -229,6 +256,17 @@ JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, c
     }
 
     PluginStage plugin(*host, options);
+    std::vector<Stage*> stages = {&plugin};
+#if TARN_RENDER_MASTERING
+    std::unique_ptr<CeilingStage> ceiling;
+    if (settings.truePeakCeilingDbtp) {
+        ceiling = CeilingStage::create(shape.sampleRate, *settings.truePeakCeilingDbtp,
+                                       quantizationStep(outputShape.format), result.error);
+        if (!ceiling)
+            return result;
+        stages.push_back(ceiling.get());
+    }
+#endif
     FileRounding rounding(outputShape);
     LevelMeter levels;
     std::vector<Sink*> sinks = {&rounding, &levels};
@@ -244,8 +282,15 @@ JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, c
             outputLoudness.emplace(outputShape.sampleRate, outputShape.fileChannels, true);
     }
     std::optional<ColumnGatherer> columns;
+    // The ceiling's gains reach the picture beside the output frames they made.
+    Tap ceilingGains([&](const StereoBlock&, StereoBlock& out) { columns->setCeilingGains(ceiling->nextGains(out.frames)); });
     if (!files.plot.empty()) {
         columns.emplace(planPlot(settings.plotWidth, settings.plotHeight, 1.0, 1.0, 0.0).columns());
+        if (ceiling) {
+            const int latency = plugin.latency() + ceiling->latency();
+            ceiling->keepGains(chain.compensateLatency ? static_cast<std::size_t>(latency) : 0u);
+            sinks.push_back(&ceilingGains);
+        }
         sinks.push_back(&*columns);
     }
     Tap outputMeasure([&outputLoudness](const StereoBlock&, StereoBlock& out) {
@@ -268,7 +313,7 @@ JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, c
         chain.progress = settings.progress(static_cast<std::size_t>(reader->announcedFrames()), shape.sampleRate);
 
     const double renderStart = threadSeconds();
-    const ChainResult done = runChain(*reader, {&plugin}, sinks, chain);
+    const ChainResult done = runChain(*reader, stages, sinks, chain);
     r.seconds = threadSeconds() - renderStart - writing.seconds;
     r.fileSeconds += writing.seconds;
     result.frames = done.inputFrames;
@@ -276,6 +321,10 @@ JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, c
     if (!reader->finish(result.error))
         return result;  // the writer, never closed, leaves nothing
     levels.report(r);
+#if TARN_RENDER_MASTERING
+    if (ceiling)
+        r.ceilingReductionDb = ceiling->largestReductionDb();
+#endif
 
     if (writer) {
         const double start = threadSeconds();

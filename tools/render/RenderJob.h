@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,13 @@ struct JobSettings {
     double truePeakWarnDbtp = 0.0;
     int plotWidth = 1200, plotHeight = 500;  // at most maxPlotSide each
     bool measureLoudness = true;  // off only to time a render without it
+    // Mastering (native build): a true-peak ceiling after the plug-in, in dBTP; a loudness target the
+    // threshold is searched for (make-up 100 %); with `nearest`, a target out of reach renders at the
+    // nearest loudness instead of failing; `album`: with several files, one threshold for all, chosen
+    // from their loudness together (`albumChoice` once it is).
+    std::optional<double> truePeakCeilingDbtp, targetLufs;
+    bool nearest = false, album = false;
+    std::optional<RenderReport::Chosen> albumChoice;
     // Makes the progress display for audio of so many frames at a rate (or none).
     std::function<Progress(std::size_t frames, double sampleRate)> progress;
     // Around the render, with the started instance (the editor's pictures, saved presets); false with

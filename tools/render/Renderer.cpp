@@ -238,7 +238,27 @@ void printLoudness(const RenderReport& r, std::ostream& out)
     if (r.truePeakOver())
         out << "warning: the output's true peak, " << std::fixed << std::setprecision(1) << *o.truePeakDbtp
             << " dBTP, is above " << r.truePeakWarnDbtp
-            << " dBTP: its inter-sample peaks will clip after conversion (lower thresh. by the excess)\n";
+            << " dBTP: its inter-sample peaks will clip after conversion (lower thresh. by the excess, or render with "
+               "--true-peak "
+            << r.truePeakWarnDbtp << ")\n";
+}
+
+// What the mastering options did: the target's search and the ceiling stage.
+void printMastering(const RenderReport& r, std::ostream& out)
+{
+    out << std::fixed << std::setprecision(1);
+    if (r.targetLufs && r.chosen) {
+        std::string shown;
+        for (const auto& [name, text] : r.parameters)
+            if (name == "thresh." || name == "makeup")
+                shown += (shown.empty() ? "" : ", ") + name + " " + text;
+        out << "loudness target:       " << *r.targetLufs << " LUFS: " << shown << " give " << r.chosen->loudnessLufs
+            << " LUFS (" << r.chosen->passes << " renders to find"
+            << (r.chosen->reached ? ")\n" : "; the nearest, as --nearest asked)\n");
+    }
+    if (r.truePeakCeilingDbtp)
+        out << "true-peak ceiling:     " << *r.truePeakCeilingDbtp << " dBTP, largest reduction by the ceiling stage "
+            << std::setprecision(2) << r.ceilingReductionDb.value_or(0.0) << " dB\n";
 }
 
 }  // namespace
@@ -256,6 +276,7 @@ void printReport(const RenderReport& r, std::ostream& out)
     if (r.nonFiniteInputSamples > 0)
         out << "warning: the input holds " << r.nonFiniteInputSamples
             << " non-finite samples (NaN or infinity): they were measured as silence and handed to the plug-in as read\n";
+    printMastering(r, out);
     if (r.inputLoudness && r.outputLoudness) {
         printLoudness(r, out);
     } else {

@@ -65,6 +65,15 @@ struct RenderReport {
     // Natively: the input as read and the output as written.
     std::optional<LoudnessFigures> inputLoudness, outputLoudness;
     double truePeakWarnDbtp = 0.0;
+    // Mastering: the ceiling and its stage's largest reduction; the target, and what the search chose.
+    std::optional<double> truePeakCeilingDbtp, ceilingReductionDb, targetLufs;
+    struct Chosen {
+        float threshold = 1.0f, makeup = 1.0f;  // normalized
+        double loudnessLufs = 0.0;             // what the search measured at them
+        int passes = 0;
+        bool reached = false;
+    };
+    std::optional<Chosen> chosen;
     // Each parameter's name and display text with its label, as the render used them.
     std::vector<std::pair<std::string, std::string>> parameters;
     std::optional<double> thresholdDb;  // a "thresh." parameter in dB, when the plug-in has one

@@ -1,5 +1,6 @@
 // tarn-render: renders mono or stereo audio through a VST 2.4 plug-in (Tarn by default) the way a host
 // does, and reports latency, loudness, peaks, gain reduction and speed.
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -48,6 +49,13 @@ const char* const usageText =
     "                       --outdir: a folder, NAME.png per file); --plot-size WxH (default 1200x500,\n"
     "                       at most 16384x16384)\n"
     "  --true-peak-warn DB  warn when the output's true peak is above DB dBTP (default 0)\n"
+    "  --true-peak DB       keep the output's true peak at or under DB dBTP (for example -1): a look-ahead\n"
+    "                       gain stage after the plug-in (its latency is compensated too)\n"
+    "  --target-lufs L      choose thresh. (make-up 100 %) so the output's integrated loudness is L LUFS\n"
+    "                       within 0.1 LU; a target out of reach is refused, nothing written, unless\n"
+    "                       --nearest asks for the nearest loudness there is. With --outdir each file\n"
+    "                       gets the target, or with --album one setting for all, from their loudness\n"
+    "                       together\n"
 #endif
     "  --plugin PATH        the VST 2.4 plug-in (default: the Tarn built alongside)\n"
     "  --set NAME=VALUE     a parameter: 0..1 normalized, or a display value (250ms, -6dB, 40dB, 24bits)\n"
@@ -169,6 +177,19 @@ int parseArguments(int argc, char** argv, Options& o)
             job.truePeakWarnDbtp = std::strtod(argv[++i], &end);
             if (end == argv[i] || *end || !(job.truePeakWarnDbtp > -100.0 && job.truePeakWarnDbtp < 100.0))
                 return fail("--true-peak-warn takes a level in dBTP, for example -1"), 2;
+        } else if ((arg == "--true-peak" || arg == "--target-lufs") && hasValue) {
+            char* end = nullptr;
+            const double value = std::strtod(argv[++i], &end);
+            const bool ceiling = arg == "--true-peak";
+            if (end == argv[i] || *end || !(ceiling ? value >= -60.0 && value <= 6.0 : value >= -70.0 && value <= 0.0))
+                return fail(ceiling ? "--true-peak takes a ceiling in dBTP from -60 to 6, for example -1"
+                                    : "--target-lufs takes a loudness in LUFS from -70 to 0, for example -14"),
+                       2;
+            (ceiling ? job.truePeakCeilingDbtp : job.targetLufs) = value;
+        } else if (arg == "--nearest") {
+            job.nearest = true;
+        } else if (arg == "--album") {
+            job.album = true;
 #endif
         } else if (arg == "--outdir" && hasValue) {
             o.outputFolder = argv[++i];
@@ -181,6 +202,18 @@ int parseArguments(int argc, char** argv, Options& o)
             return 2;
         }
     }
+    if (job.targetLufs)
+        for (const Render::ParameterSetting& s : job.settings) {
+            std::string name = s.name;
+            for (char& c : name)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (name == "thresh" || name == "thresh." || name == "makeup")
+                return fail("--target-lufs chooses thresh. and makeup itself: leave out --set " + s.name), 2;
+        }
+    if (job.album && (!job.targetLufs || o.outputFolder.empty()))
+        return fail("--album goes with --target-lufs and --outdir"), 2;
+    if (job.nearest && !job.targetLufs)
+        return fail("--nearest goes with --target-lufs"), 2;
     if (!o.outputFolder.empty()) {
         if (files.empty() || !o.files.output.empty())
             return fail("--outdir takes input files (and no --out)"), 2;
