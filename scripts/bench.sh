@@ -22,6 +22,10 @@ peers=()
 for p in /usr/lib/vst/lsp-plugins/limiter-stereo.so /usr/lib/vst/ZaMaximX2-vst.so; do
   [ -f "$p" ] && peers+=(--peer "$p")
 done
-# x42-dpl through our LV2 host, in its sample-peak mode, at our threshold.
-[ -d /usr/lib/lv2/dpl.lv2 ] && peers+=(--lv2-peer 'http://gareus.org/oss/lv2/dpl#stereo' --lv2-set threshold=-6)
+# x42-dpl through our LV2 host: in its sample-peak mode at our threshold (beside the limiter), and in
+# its true-peak mode at -1 dBTP (beside TruePeakCeilingProcess).
+if [ -d /usr/lib/lv2/dpl.lv2 ]; then
+  peers+=(--lv2-peer 'http://gareus.org/oss/lv2/dpl#stereo' --lv2-set threshold=-6)
+  peers+=(--lv2-peer 'http://gareus.org/oss/lv2/dpl#stereo' --lv2-set truepeak=1 --lv2-set threshold=-1)
+fi
 exec build/linux/bench/tarn_bench "${peers[@]}" "$@"
