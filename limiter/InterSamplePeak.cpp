@@ -7,6 +7,9 @@
 
 namespace {
 
+// M_PI is not standard C++: the Windows builds, strict, do not have it.
+constexpr double pi = 3.14159265358979323846;
+
 // The zeroth-order modified Bessel function, for the Kaiser window (its series converges fast here).
 double besselI0(double x)
 {
@@ -20,7 +23,7 @@ double besselI0(double x)
 }
 
 double kaiser(double w) { return besselI0(4.0 * std::sqrt(std::max(0.0, 1.0 - w * w))) / besselI0(4.0); }
-double hann(double w) { return 0.5 + 0.5 * std::cos(M_PI * w); }
+double hann(double w) { return 0.5 + 0.5 * std::cos(pi * w); }
 
 // One phase of a windowed sinc cut at the original Nyquist frequency, oldest tap first: `span` taps
 // centred on the stretch being interpolated, the window reaching zero `halfWidth` samples either side.
@@ -33,7 +36,7 @@ std::vector<double> designPhase(int span, int phase, double (*window)(double), d
         // Tap j multiplies the frame `span - 1 - j` frames before the newest one it reads; `t` is the
         // point's distance from that frame in sample periods.
         const double t = (span - 1 - j) - span / 2 + static_cast<double>(phase) / InterSamplePeak::oversampling;
-        row[j] = std::sin(M_PI * t) / (M_PI * t) * window(t / halfWidth);
+        row[j] = std::sin(pi * t) / (pi * t) * window(t / halfWidth);
         sum += row[j];
     }
     if (normalized)

@@ -37,23 +37,6 @@ double threadSeconds()
 #endif
 }
 
-// Turns each output block into what the file will hold, so what is measured is what is written.
-class FileRounding : public Sink {
-public:
-    explicit FileRounding(const StereoAudio& shape) : block_(shape) {}
-    void take(const StereoBlock&, StereoBlock& output) override
-    {
-        block_.left.assign(output.left, output.left + output.frames);
-        block_.right.assign(output.right, output.right + output.frames);
-        roundAsWritten(block_);
-        std::copy(block_.left.begin(), block_.left.end(), output.left);
-        std::copy(block_.right.begin(), block_.right.end(), output.right);
-    }
-
-private:
-    StereoAudio block_;
-};
-
 class WriterSink : public Sink {
 public:
     explicit WriterSink(AudioWriter* writer) : writer_(writer) {}

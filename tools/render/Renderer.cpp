@@ -131,6 +131,15 @@ int measureLatency(VstHost::HostedEffect& host, double sampleRate, int maxFrames
     return best;
 }
 
+void FileRounding::take(const StereoBlock&, StereoBlock& output)
+{
+    block_.left.assign(output.left, output.left + output.frames);
+    block_.right.assign(output.right, output.right + output.frames);
+    roundAsWritten(block_);
+    std::copy(block_.left.begin(), block_.left.end(), output.left);
+    std::copy(block_.right.begin(), block_.right.end(), output.right);
+}
+
 void LevelMeter::addInput(const StereoBlock& input)
 {
     float peak = inPeak_;

@@ -92,6 +92,17 @@ struct RenderReport {
 // Where a small impulse comes out of a fresh, started instance; -1 when it never does.
 int measureLatency(VstHost::HostedEffect& host, double sampleRate, int maxFrames, const RenderOptions& options);
 
+// Turns each output block into what the file will hold (mono folded, PCM rounded to its grid), so what
+// is measured is what is written.
+class FileRounding : public Sink {
+public:
+    explicit FileRounding(const StereoAudio& shape) : block_(shape) {}
+    void take(const StereoBlock& input, StereoBlock& output) override;
+
+private:
+    StereoAudio block_;
+};
+
 // Levels of input and output, and the largest drop of output below the input it came from, gathered
 // block by block: the input as read (non-finite samples counted, not measured), each output block
 // beside the input it came from.

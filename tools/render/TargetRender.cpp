@@ -11,6 +11,7 @@
 #include "tools/render/CeilingStage.h"
 #include "tools/render/DefaultSignal.h"
 #include "tools/render/RenderChain.h"
+#include "tools/render/Renderer.h"
 
 namespace Render {
 
@@ -52,23 +53,6 @@ private:
     std::vector<float> frames_;
 };
 
-// Turns each block into what the file will hold (mono folded, PCM rounded), as the real render does.
-class Rounding : public Sink {
-public:
-    explicit Rounding(const StereoAudio& shape) : block_(shape) {}
-    void take(const StereoBlock&, StereoBlock& output) override
-    {
-        block_.left.assign(output.left, output.left + output.frames);
-        block_.right.assign(output.right, output.right + output.frames);
-        roundAsWritten(block_);
-        std::copy(block_.left.begin(), block_.left.end(), output.left);
-        std::copy(block_.right.begin(), block_.right.end(), output.right);
-    }
-
-private:
-    StereoAudio block_;
-};
-
 // One input rendered at the settings, its loudness gathered into a state of its own.
 bool renderForLoudness(VstHost::PluginLibrary& library, const JobSettings& settings, const std::string& input,
                        std::unique_ptr<IntegratedLoudness>& loudness, std::string& error)
@@ -93,7 +77,7 @@ bool renderForLoudness(VstHost::PluginLibrary& library, const JobSettings& setti
             return false;
         stages.push_back(ceiling.get());
     }
-    Rounding rounding(shape);
+    FileRounding rounding(shape);
     loudness = std::make_unique<IntegratedLoudness>(shape.sampleRate, shape.fileChannels);
     ChainOptions chain;
     chain.blockSize = static_cast<std::size_t>(std::max(settings.render.blockSize, 1));
