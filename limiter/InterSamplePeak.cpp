@@ -84,7 +84,8 @@ Quad refined(Quad before, Quad middle, Quad after)
     const Quad curvature = before - 2.0f * middle + after;
     const Quad slope = before - after;
     const Quad vertex = middle - slope * slope / (8.0f * curvature);
-    return (middle >= before) & (middle >= after) & (curvature < 0.0f) ? vertex : middle;
+    const auto peak = (middle >= before) & (middle >= after) & (curvature < 0.0f);
+    return peak ? vertex : middle;
 }
 
 // The three interpolated points of `span` taps over `frames` (oldest first): the first two as
