@@ -18,16 +18,19 @@
 
 #include "tools/render/AudioFile.h"
 #include "tools/render/DefaultSignal.h"
+#include "tools/pluginhost/HostedPlugin.h"
 #include "tools/render/RenderJob.h"
+#include "tools/vsthost/PluginLibrary.h"
 
 namespace {
 
 void RenderFiveMinutesToFlac(benchmark::State& state)
 {
     const bool full = state.range(0) != 0;
-    VstHost::PluginLibrary library;
-    if (!library.load(VstHost::programFolder() + "../Tarn.so")) {
-        state.SkipWithError(library.error().c_str());
+    std::string loadError;
+    const auto plugin = PluginHost::openPluginFile(VstHost::programFolder() + "../Tarn.so", loadError);
+    if (!plugin) {
+        state.SkipWithError(loadError.c_str());
         return;
     }
     const std::string folder = VstHost::programFolder();
@@ -52,7 +55,7 @@ void RenderFiveMinutesToFlac(benchmark::State& state)
     settings.measureLoudness = full;
     Render::RenderReport report;
     for (auto _ : state) {
-        const Render::JobResult result = Render::runJob(library, settings, files);
+        const Render::JobResult result = Render::runJob(*plugin, settings, files);
         if (!result.error.empty()) {
             state.SkipWithError(result.error.c_str());
             break;

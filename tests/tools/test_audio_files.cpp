@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "tests/support/StartedLimiter.h"
 #include "tests/support/TestEffect.h"
 #include "tools/render/AudioFile.h"
 #include "tools/render/DefaultSignal.h"
@@ -21,8 +22,7 @@ bool exists(const std::string& path) { return std::ifstream(path).good(); }
 // Half a second of the default signal through the limiter: dithered, limited audio like a real render's.
 StereoAudio limitedAudio()
 {
-    auto host = VstHost::HostedEffect::create(TestSupport::limiterEntry);
-    host->start(48000.0f, 512);
+    auto host = TestSupport::startedLimiter(48000.0, 512);
     return renderThrough(*host, defaultSignal(48000.0, 0.5), RenderOptions{});
 }
 

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tools/pluginhost/HostedPlugin.h"
+#include "tools/vsthost/PluginLibrary.h"
 #include "tools/render/AudioFile.h"
 #include "tools/render/Batch.h"
 #include "tools/render/DefaultSignal.h"
@@ -61,8 +63,9 @@ void lieAboutTheDataSize(const std::string& file)
 
 TEST(RenderBatch, BadFilesAreSkippedAndLeaveNothing)
 {
-    VstHost::PluginLibrary library;
-    ASSERT_TRUE(library.load(folder + "../Tarn.so")) << library.error();
+    std::string loadError;
+    const auto plugin = PluginHost::openPluginFile(folder + "../Tarn.so", loadError);
+    ASSERT_TRUE(plugin) << loadError;
     const std::string outputs = folder + "batch-test-out";
     std::remove(outputs.c_str());
     ASSERT_EQ(std::system(("mkdir -p '" + outputs + "'").c_str()), 0);
@@ -77,7 +80,7 @@ TEST(RenderBatch, BadFilesAreSkippedAndLeaveNothing)
                                              path("empty.wav"), path("missing.wav"), path("mono.flac")};
 
     std::ostringstream report;
-    const int failed = renderBatch(library, JobSettings{}, inputs, BatchFolders{outputs, "", outputs}, report);
+    const int failed = renderBatch(*plugin, JobSettings{}, inputs, BatchFolders{outputs, "", outputs}, report);
     EXPECT_EQ(failed, 4) << report.str();
     std::istringstream lines(report.str());
     std::vector<std::string> line;

@@ -10,6 +10,8 @@
 
 #include <unistd.h>
 
+#include "tools/pluginhost/HostedPlugin.h"
+#include "tools/vsthost/PluginLibrary.h"
 #include "tools/render/AudioFile.h"
 #include "tools/render/Batch.h"
 #include "tools/render/RenderJob.h"
@@ -68,7 +70,9 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(std::system(("rm -rf '" + folder + "' && mkdir -p '" + folder + "'").c_str()), 0);
-        ASSERT_TRUE(library.load(VstHost::programFolder() + "../Tarn.so")) << library.error();
+        std::string error;
+        plugin = PluginHost::openPluginFile(VstHost::programFolder() + "../Tarn.so", error);
+        ASSERT_TRUE(plugin) << error;
     }
     void TearDown() override { (void)std::system(("rm -rf '" + folder + "'").c_str()); }
 
@@ -88,10 +92,10 @@ protected:
         JobFiles files;
         files.input = input;
         files.output = output;
-        return runJob(library, settings, files);
+        return runJob(*plugin, settings, files);
     }
 
-    VstHost::PluginLibrary library;
+    std::unique_ptr<PluginHost::PluginFile> plugin;
 };
 
 JobSettings ceilingAt(double dbtp)
@@ -230,7 +234,7 @@ TEST_F(Mastering, AnAlbumKeepsItsFilesRelativeLoudness)
     s.album = true;
     ASSERT_EQ(std::system(("mkdir -p '" + folder + "out'").c_str()), 0);
     std::ostringstream report;
-    EXPECT_EQ(renderBatch(library, s, {loud, quiet}, BatchFolders{folder + "out", "", ""}, report), 0) << report.str();
+    EXPECT_EQ(renderBatch(*plugin, s, {loud, quiet}, BatchFolders{folder + "out", "", ""}, report), 0) << report.str();
     const double before = ffmpegMeasures(loud).integratedLufs - ffmpegMeasures(quiet).integratedLufs;
     const double after =
         ffmpegMeasures(folder + "out/a.wav").integratedLufs - ffmpegMeasures(folder + "out/b.wav").integratedLufs;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "tests/support/StartedLimiter.h"
 #include "tests/support/TestEffect.h"
 #include "tools/render/ParameterSetting.h"
 #include "tools/render/Plot.h"
@@ -51,8 +52,7 @@ TEST(RenderPlot, SixDecibelStepShowsWhereTheAxesSay)
         input.left.push_back(level * static_cast<float>(std::sin(2.0 * pi * 1000.0 * i / 44100.0)));
     }
     input.right = input.left;
-    auto host = VstHost::HostedEffect::create(TestSupport::limiterEntry);
-    host->start(44100.0f, 512);
+    auto host = TestSupport::startedLimiter(44100.0, 512);
     std::string error;
     ParameterSetting threshold{"thresh.", "-6dB"};
     ASSERT_TRUE(applySetting(*host, threshold, error)) << error;

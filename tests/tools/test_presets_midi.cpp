@@ -8,6 +8,7 @@
 #include "limiter/Limiter.h"
 #include "plugcore/MidiKeys.h"
 #include "tests/support/MessageCapture.h"
+#include "tests/support/StartedLimiter.h"
 #include "tests/support/TestEffect.h"
 #include "tools/render/MidiList.h"
 #include "tools/render/PresetFile.h"
@@ -18,17 +19,12 @@ using Bytes = std::vector<unsigned char>;
 
 namespace {
 
-Limiter& limiterOf(VstHost::HostedEffect& host)
+Limiter& limiterOf(PluginHost::Vst2Plugin& host)
 {
-    return *static_cast<Limiter*>(static_cast<AudioEffect*>(host.effect()->object));
+    return *static_cast<Limiter*>(static_cast<AudioEffect*>(host.effect().effect()->object));
 }
 
-std::unique_ptr<VstHost::HostedEffect> startedLimiter()
-{
-    auto host = VstHost::HostedEffect::create(TestSupport::limiterEntry);
-    host->start(44100.0f, 256);
-    return host;
-}
+std::unique_ptr<PluginHost::Vst2Plugin> startedLimiter() { return TestSupport::startedLimiter(44100.0, 256); }
 
 }  // namespace
 
@@ -92,7 +88,7 @@ TEST(RenderPresetFile, BankWithBindingTravelsAndMidiMovesTheBoundParameter)
     const std::string path = VstHost::programFolder() + "render-test-bank.fxb";
     {
         auto first = startedLimiter();
-        first->dispatch(effSetProgram, 0, 3);
+        first->effect().dispatch(effSetProgram, 0, 3);
         first->setParameter(0, 0.25f);
         limiterOf(*first).paramTable()[0].midiKey.store(PlugCore::signExtendKey(PlugCore::controllerKey(7)));
         std::string error;
@@ -101,8 +97,8 @@ TEST(RenderPresetFile, BankWithBindingTravelsAndMidiMovesTheBoundParameter)
     auto second = startedLimiter();
     std::string error;
     ASSERT_TRUE(loadPresetFile(*second, PresetKind::bank, path, error)) << error;
-    EXPECT_EQ(second->dispatch(effGetProgram), 3);
-    EXPECT_NEAR(second->getParameter(0), 0.25f, 1e-4f);
+    EXPECT_EQ(second->currentProgram(), 3);
+    EXPECT_NEAR(second->parameter(0), 0.25f, 1e-4f);
 
     // Controller 7 at frame 300 of a 1000-frame render moves the threshold it is bound to.
     StereoAudio audio;
@@ -113,7 +109,7 @@ TEST(RenderPresetFile, BankWithBindingTravelsAndMidiMovesTheBoundParameter)
     options.blockSize = 256;
     ASSERT_TRUE(parseMidiList("300 0xB0 7 127\n", options.midi, error));
     renderThrough(*second, audio, options);
-    EXPECT_FLOAT_EQ(second->getParameter(0), 1.0f);
+    EXPECT_FLOAT_EQ(second->parameter(0), 1.0f);
     std::remove(path.c_str());
 }
 
@@ -136,7 +132,7 @@ TEST(RenderPresetFile, APresetThePlugInDoesNotTakeWholeIsRefused)
         ASSERT_GT(file.size(), head + 12);
         Bytes chunk(file.begin() + static_cast<std::ptrdiff_t>(head), file.end());
         PresetHeader header;
-        header.uniqueID = startedLimiter()->effect()->uniqueID;
+        header.uniqueID = startedLimiter()->presetIdentity().uniqueID;
         for (const std::size_t cut : {std::size_t{1}, std::size_t{2}}) {
             const Bytes shorter(chunk.begin(), chunk.end() - static_cast<std::ptrdiff_t>(cut));
             const Bytes damaged = wrapChunk(kind, header, shorter);

@@ -1,6 +1,7 @@
 // The renderer's parameter settings and report.
 #include <gtest/gtest.h>
 
+#include "tests/support/StartedLimiter.h"
 #include "tests/support/TestEffect.h"
 #include "tools/render/DefaultSignal.h"
 #include "tools/render/ParameterSetting.h"
@@ -10,27 +11,26 @@ using namespace Render;
 
 TEST(RenderSettings, NamesAndDisplayValues)
 {
-    auto host = VstHost::HostedEffect::create(TestSupport::limiterEntry);
-    host->start(44100.0f, 512);
+    auto host = TestSupport::startedLimiter(44100.0, 512);
     std::string error;
     ParameterSetting s;
     ASSERT_TRUE(parseSetting("thresh.=0.7", s));
     ASSERT_TRUE(applySetting(*host, s, error)) << error;
-    EXPECT_FLOAT_EQ(host->getParameter(0), 0.7f);
+    EXPECT_FLOAT_EQ(host->parameter(0), 0.7f);
 
     ASSERT_TRUE(parseSetting("release=250ms", s));
     ASSERT_TRUE(applySetting(*host, s, error)) << error;
-    EXPECT_EQ(host->parameterText(effGetParamDisplay, 1), "250.0");
+    EXPECT_EQ(host->parameterDisplay(1), "250.0");
     ASSERT_TRUE(parseSetting("thresh=-6dB", s));
     ASSERT_TRUE(applySetting(*host, s, error)) << error;
-    EXPECT_EQ(host->parameterText(effGetParamDisplay, 0), "-6.0");
+    EXPECT_EQ(host->parameterDisplay(0), "-6.0");
     // The display rounds to tenths: -10 dB is the middle of the values that read "-10.0", not its edge.
     ASSERT_TRUE(parseSetting("thresh=-10dB", s));
     ASSERT_TRUE(applySetting(*host, s, error)) << error;
-    EXPECT_NEAR(host->getParameter(0), 0.5f, 1e-5f);
+    EXPECT_NEAR(host->parameter(0), 0.5f, 1e-5f);
     ASSERT_TRUE(parseSetting("d.scale=40dB", s));
     ASSERT_TRUE(applySetting(*host, s, error)) << error;
-    EXPECT_EQ(host->parameterText(effGetParamDisplay, 3), "40dB");
+    EXPECT_EQ(host->parameterDisplay(3), "40dB");
 
     ASSERT_TRUE(parseSetting("nothing=1", s));
     EXPECT_FALSE(applySetting(*host, s, error));
@@ -43,8 +43,7 @@ TEST(RenderSettings, NamesAndDisplayValues)
 
 TEST(RenderReport, DefaultSignalIsLimitedWithoutOvers)
 {
-    auto host = VstHost::HostedEffect::create(TestSupport::limiterEntry);
-    host->start(44100.0f, 512);
+    auto host = TestSupport::startedLimiter(44100.0, 512);
     const StereoAudio input = defaultSignal(44100.0, 2.0);
     RenderReport report;
     const StereoAudio output = renderThrough(*host, input, RenderOptions{});
@@ -54,8 +53,7 @@ TEST(RenderReport, DefaultSignalIsLimitedWithoutOvers)
     EXPECT_GT(report.largestReductionDb, 3.0);
     EXPECT_EQ(report.samplesAboveFullScale, 0);
 
-    auto probe = VstHost::HostedEffect::create(TestSupport::limiterEntry);
-    probe->start(44100.0f, 512);
+    auto probe = TestSupport::startedLimiter(44100.0, 512);
     EXPECT_EQ(measureLatency(*probe, 44100.0, 4096, RenderOptions{}), 22);
 }
 
@@ -63,8 +61,7 @@ TEST(RenderReport, DefaultSignalIsLimitedWithoutOvers)
 // naming the parameter and what it takes; the parameter keeps its value.
 TEST(RenderSettings, UnitsSwitchesAndGarbageAreRefused)
 {
-    auto host = VstHost::HostedEffect::create(TestSupport::limiterEntry);
-    host->start(44100.0f, 512);
+    auto host = TestSupport::startedLimiter(44100.0, 512);
     const std::pair<const char*, const char*> refused[] = {
         {"thresh.=-10ms", "dB"},         {"release=100dB", "ms"},         {"dither=20bits", "16bits or 24bits"},
         {"d.scale=30dB", "20dB or 40dB"}, {"release=250msx", "ms"},        {"thresh.=-6dB junk", "dB"},
@@ -72,12 +69,12 @@ TEST(RenderSettings, UnitsSwitchesAndGarbageAreRefused)
     for (const auto& [text, takes] : refused) {
         ParameterSetting s;
         ASSERT_TRUE(parseSetting(text, s));
-        const float before = host->getParameter(findParameterIndex(*host, s.name));
+        const float before = host->parameter(findParameterIndex(*host, s.name));
         std::string error;
         EXPECT_FALSE(applySetting(*host, s, error)) << text;
         EXPECT_NE(error.find(s.name), std::string::npos) << error;
         EXPECT_NE(error.find(takes), std::string::npos) << error;
-        EXPECT_EQ(host->getParameter(findParameterIndex(*host, s.name)), before) << text;
+        EXPECT_EQ(host->parameter(findParameterIndex(*host, s.name)), before) << text;
     }
     for (const char* text : {"dither=24 bits", "dither=16bits", "d.scale=20dB", "release=100 ms", "thresh=-3dB"}) {
         ParameterSetting s;
@@ -85,5 +82,5 @@ TEST(RenderSettings, UnitsSwitchesAndGarbageAreRefused)
         std::string error;
         EXPECT_TRUE(applySetting(*host, s, error)) << text << ": " << error;
     }
-    EXPECT_EQ(host->parameterText(effGetParamDisplay, 4), "16");
+    EXPECT_EQ(host->parameterDisplay(4), "16");
 }

@@ -15,6 +15,8 @@
 #include <sstream>
 #include <thread>
 
+#include "tools/pluginhost/HostedPlugin.h"
+#include "tools/vsthost/PluginLibrary.h"
 #include "tools/render/AudioFile.h"
 #include "tools/render/Batch.h"
 #include "tools/render/DefaultSignal.h"
@@ -52,7 +54,9 @@ protected:
         folder = VstHost::programFolder() + "render-files-" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
         ASSERT_EQ(std::system(("rm -rf '" + folder + "' && mkdir -p '" + folder + "'").c_str()), 0);
-        ASSERT_TRUE(library.load(VstHost::programFolder() + "../Tarn.so")) << library.error();
+        std::string error;
+        plugin = PluginHost::openPluginFile(VstHost::programFolder() + "../Tarn.so", error);
+        ASSERT_TRUE(plugin) << error;
     }
     void TearDown() override { (void)std::system(("rm -rf '" + folder + "'").c_str()); }
 
@@ -71,10 +75,10 @@ protected:
         JobFiles files;
         files.input = input;
         files.output = output;
-        return runJob(library, settings, files);
+        return runJob(*plugin, settings, files);
     }
 
-    VstHost::PluginLibrary library;
+    std::unique_ptr<PluginHost::PluginFile> plugin;
 };
 
 }  // namespace
@@ -91,14 +95,14 @@ TEST_F(RenderFiles, AnInputIsNeverWrittenOver)
         const JobResult result = render(input, out);
         EXPECT_NE(result.error.find("is the input file"), std::string::npos) << out << ": " << result.error;
         JobFiles asPicture{input, "", out, ""}, asJson{input, "", "", out};
-        EXPECT_FALSE(runJob(library, JobSettings{}, asPicture).error.empty()) << out;
-        EXPECT_FALSE(runJob(library, JobSettings{}, asJson).error.empty()) << out;
+        EXPECT_FALSE(runJob(*plugin, JobSettings{}, asPicture).error.empty()) << out;
+        EXPECT_FALSE(runJob(*plugin, JobSettings{}, asJson).error.empty()) << out;
     }
     // A batch into the input's own folder: that file is refused, the next one still rendered.
     const std::string other = writeSignal("other.flac", FileFormat::flac | FileFormat::pcm16);
     ASSERT_EQ(std::system(("mkdir -p '" + folder + "out'").c_str()), 0);
     std::ostringstream report;
-    EXPECT_EQ(renderBatch(library, JobSettings{}, {input, folder + "out/../other.flac"}, BatchFolders{folder, "", ""},
+    EXPECT_EQ(renderBatch(*plugin, JobSettings{}, {input, folder + "out/../other.flac"}, BatchFolders{folder, "", ""},
                           report),
               2)
         << report.str();
@@ -145,9 +149,9 @@ TEST_F(RenderFiles, OutIsWrittenAsSoxAndFfmpegWriteIt)
     const std::string nowhere = folder + "missing/out.wav";
     EXPECT_NE(render(input, nowhere).error.find("No such file or directory"), std::string::npos);
     JobFiles picture{input, "", "/dev/full", ""};
-    EXPECT_NE(runJob(library, JobSettings{}, picture).error.find("No space left on device"), std::string::npos);
+    EXPECT_NE(runJob(*plugin, JobSettings{}, picture).error.find("No space left on device"), std::string::npos);
     JobFiles json{input, folder + "whole.wav", "", nowhere};
-    EXPECT_NE(runJob(library, JobSettings{}, json).error.find("No such file or directory"), std::string::npos);
+    EXPECT_NE(runJob(*plugin, JobSettings{}, json).error.find("No such file or directory"), std::string::npos);
     EXPECT_FALSE(exists(nowhere + ".part"));
 }
 
@@ -254,7 +258,7 @@ TEST_F(RenderFiles, NonFiniteInputIsCountedAndReported)
     std::string error;
     ASSERT_TRUE(writeAudio(folder + "odd.wav", audio, error)) << error;
     JobFiles files{folder + "odd.wav", folder + "out.wav", "", folder + "odd.json"};
-    const JobResult result = runJob(library, JobSettings{}, files);
+    const JobResult result = runJob(*plugin, JobSettings{}, files);
     ASSERT_EQ(result.error, "");
     EXPECT_EQ(result.report.nonFiniteInputSamples, 3);
     EXPECT_TRUE(std::isfinite(result.report.inputPeakDb));

@@ -5,6 +5,7 @@
 
 #include "tests/support/WindowPixels.h"
 #include "tools/imagefile/ImageFile.h"
+#include "tools/pluginhost/Vst2Plugin.h"
 #include "tools/render/EditorCapture.h"
 #include "tests/x11wrap/X11TestWindow.h"
 
@@ -110,7 +111,7 @@ TEST_F(X11Fixture, TheEditorOpensIntoOurHostWindowAndDrawsAtIdle)
 
 TEST_F(X11Fixture, TheRenderersEditorCaptureWritesWhatTheEditorShows)
 {
-    auto hosted = VstHost::HostedEffect::create(bareEditorEntry);
+    auto hosted = PluginHost::Vst2Plugin::create(bareEditorEntry);
     ASSERT_NE(hosted, nullptr);
     const std::string path = testing::TempDir() + "x11-editor-capture.png";
     {

@@ -79,7 +79,7 @@ std::string batchOutputPath(const std::string& input, const std::string& folder,
     return inFolder(folder, name);
 }
 
-int renderBatch(VstHost::PluginLibrary& library, const JobSettings& settings, const std::vector<std::string>& inputs,
+int renderBatch(PluginHost::PluginFile& pluginFile, const JobSettings& settings, const std::vector<std::string>& inputs,
                 const BatchFolders& folders, std::ostream& out)
 {
     int failed = 0;
@@ -91,7 +91,7 @@ int renderBatch(VstHost::PluginLibrary& library, const JobSettings& settings, co
     if (settings.targetLufs && settings.album) {
         TargetResult found;
         std::string error;
-        if (!searchTarget(library, settings, inputs, found, error)) {
+        if (!searchTarget(pluginFile, settings, inputs, found, error)) {
             out << "album: FAILED: " << error << "\n" << inputs.size() << " files: 0 rendered, " << inputs.size()
                 << " failed\n";
             return static_cast<int>(inputs.size());
@@ -123,7 +123,7 @@ int renderBatch(VstHost::PluginLibrary& library, const JobSettings& settings, co
             ++failed;
             continue;
         }
-        const JobResult result = runJob(library, each, files);
+        const JobResult result = runJob(pluginFile, each, files);
         if (!result.error.empty()) {
             out << input << ": FAILED: " << result.error << "\n";
             ++failed;

@@ -20,7 +20,7 @@ struct BatchFolders {
 std::string batchOutputPath(const std::string& input, const std::string& folder, int outputFormat);
 
 // How many files failed.
-int renderBatch(VstHost::PluginLibrary& library, const JobSettings& settings, const std::vector<std::string>& inputs,
+int renderBatch(PluginHost::PluginFile& pluginFile, const JobSettings& settings, const std::vector<std::string>& inputs,
                 const BatchFolders& folders, std::ostream& out);
 
 }  // namespace Render

@@ -4,17 +4,12 @@
 
 namespace Render {
 
-bool EditorCapture::askEditorSize(VstHost::HostedEffect& hosted, float scale, std::string& error)
+bool EditorCapture::askEditorSize(PluginHost::HostedPlugin& hosted, float scale, std::string& error)
 {
-    if (scale > 0.0f)
-        hosted.dispatch(effVendorSpecific, kVendorEditorScale, kVendorEditorScaleValue, nullptr, scale);
-    ERect* rect = nullptr;
-    if (!(hosted.effect()->flags & effFlagsHasEditor) || !hosted.dispatch(effEditGetRect, 0, 0, &rect) || !rect) {
+    if (!hosted.editorSize(scale, width, height)) {
         error = "the plug-in has no editor in this build";
         return false;
     }
-    width = rect->right - rect->left;
-    height = rect->bottom - rect->top;
     return true;
 }
 

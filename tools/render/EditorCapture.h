@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "tools/vsthost/HostedEffect.h"
+#include "tools/pluginhost/HostedPlugin.h"
 
 namespace Render {
 
@@ -15,7 +15,7 @@ class EditorCapture {
 public:
     // Opens the editor; false (with a reason) when the plug-in has none or the window cannot be made.
     // A scale above 0 is first asked of the plug-in as hosts ask for a larger editor.
-    bool open(VstHost::HostedEffect& host, std::string& error, float scale = 0.0f);
+    bool open(PluginHost::HostedPlugin& host, std::string& error, float scale = 0.0f);
     EditorCapture();
     ~EditorCapture();
     EditorCapture(const EditorCapture&) = delete;
@@ -30,14 +30,15 @@ public:
 
 private:
     // Asks the plug-in for its editor's size; false (with a reason) when it has no editor.
-    bool askEditorSize(VstHost::HostedEffect& hosted, float scale, std::string& error);
+    bool askEditorSize(PluginHost::HostedPlugin& hosted, float scale, std::string& error);
     // Lets the editor run for a while, then makes sure it has drawn.
     void settle(int milliseconds);
-    // What the host does between audio blocks: window messages on Windows, one idle call on X11.
+    // What the host does between audio blocks: window messages on Windows; on X11 the window's events,
+    // then the plug-in's turn (an idle call, its timers and event handlers).
     void pump();
 
     struct Frame;  // our window, the editor's parent
-    VstHost::HostedEffect* host = nullptr;
+    PluginHost::HostedPlugin* host = nullptr;
     std::unique_ptr<Frame> frame;
     std::size_t every = 0, nextPicture = 0;
     int pictureNumber = 0;

@@ -15,7 +15,7 @@ struct EditorCapture::Frame {
 
 EditorCapture::EditorCapture() = default;
 
-bool EditorCapture::open(VstHost::HostedEffect& hosted, std::string& error, float scale)
+bool EditorCapture::open(PluginHost::HostedPlugin& hosted, std::string& error, float scale)
 {
     if (!askEditorSize(hosted, scale, error))
         return false;
@@ -26,7 +26,7 @@ bool EditorCapture::open(VstHost::HostedEffect& hosted, std::string& error, floa
     }
     host = &hosted;
     frame.reset(new Frame{window});
-    hosted.dispatch(effEditOpen, 0, 0, window);
+    hosted.openEditor(window);
     settle(30);
     return true;
 }
@@ -35,7 +35,7 @@ EditorCapture::~EditorCapture()
 {
     if (!host)
         return;
-    host->dispatch(effEditClose);
+    host->closeEditor();
     DestroyWindow(frame->window);
     VstHost::pumpWindowMessages();
 }

@@ -1,7 +1,9 @@
 #include "tools/render/EditorCapture.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "tools/imagefile/ImageFile.h"
 #include "tools/vsthost/HostWindowX11.h"
@@ -18,7 +20,7 @@ struct EditorCapture::Frame {
 
 EditorCapture::EditorCapture() = default;
 
-bool EditorCapture::open(VstHost::HostedEffect& hosted, std::string& error, float scale)
+bool EditorCapture::open(PluginHost::HostedPlugin& hosted, std::string& error, float scale)
 {
     if (!askEditorSize(hosted, scale, error))
         return false;
@@ -27,7 +29,7 @@ bool EditorCapture::open(VstHost::HostedEffect& hosted, std::string& error, floa
         error = "cannot open a window for the editor: no X server (set DISPLAY, or run under xvfb-run)";
         return false;
     }
-    if (!VstHost::openEditor(hosted, *window)) {
+    if (!hosted.openEditor(window->editorParent())) {
         error = "the plug-in did not open its editor";
         return false;
     }
@@ -41,18 +43,25 @@ EditorCapture::~EditorCapture()
 {
     if (!host)
         return;
-    host->dispatch(effEditClose);
+    host->closeEditor();
 }
 
 void EditorCapture::pump()
 {
     frame->window->pumpEvents();
-    host->dispatch(effEditIdle);
+    host->idleEditor();
 }
 
 void EditorCapture::settle(int milliseconds)
 {
-    VstHost::idleEditor(*host, *frame->window, milliseconds, idlesPerSecond);
+    const auto period = std::chrono::microseconds(1000000 / idlesPerSecond);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    auto next = std::chrono::steady_clock::now();
+    do {
+        pump();
+        next += period;
+        std::this_thread::sleep_until(next);
+    } while (std::chrono::steady_clock::now() < until);
     frame->window->sync();
 }
 

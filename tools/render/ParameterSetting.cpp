@@ -25,11 +25,11 @@ std::string withoutPoint(const std::string& s) { return !s.empty() && s.back() =
 
 }  // namespace
 
-int findParameterIndex(VstHost::HostedEffect& host, const std::string& name)
+int findParameterIndex(PluginHost::HostedPlugin& host, const std::string& name)
 {
     const std::string wanted = withoutPoint(lowered(name));
-    for (VstInt32 i = 0; i < host.effect()->numParams; ++i)
-        if (withoutPoint(lowered(host.parameterText(effGetParamName, i))) == wanted)
+    for (int i = 0; i < host.parameterCount(); ++i)
+        if (withoutPoint(lowered(host.parameterName(i))) == wanted)
             return i;
     return -1;
 }
@@ -45,10 +45,10 @@ double displayNumber(const std::string& text)
     return end == start ? std::nan("") : v;
 }
 
-std::string displayAt(VstHost::HostedEffect& host, int index, float v)
+std::string displayAt(PluginHost::HostedPlugin& host, int index, float v)
 {
     host.setParameter(index, v);
-    return host.parameterText(effGetParamDisplay, index);
+    return host.parameterDisplay(index);
 }
 
 }  // namespace
@@ -72,7 +72,7 @@ std::string withoutSpaces(std::string s)
 
 // The distinct display texts (with the label) over the parameter's range, in order; more than a few
 // means a continuous control.
-std::vector<std::string> displayWords(VstHost::HostedEffect& host, int index, const std::string& label)
+std::vector<std::string> displayWords(PluginHost::HostedPlugin& host, int index, const std::string& label)
 {
     std::vector<std::string> words;
     for (int step = 0; step <= 100 && words.size() <= switchPositions; ++step) {
@@ -91,9 +91,9 @@ std::string listed(const std::vector<std::string>& words)
     return text;
 }
 
-bool setByDisplay(VstHost::HostedEffect& host, int index, const ParameterSetting& setting, std::string& error)
+bool setByDisplay(PluginHost::HostedPlugin& host, int index, const ParameterSetting& setting, std::string& error)
 {
-    const std::string label = host.parameterText(effGetParamLabel, index);
+    const std::string label = host.parameterLabel(index);
     const std::string wanted = lowered(withoutSpaces(setting.value));
     const std::vector<std::string> words = displayWords(host, index, label);
     if (words.size() <= switchPositions) {
@@ -147,7 +147,7 @@ bool setByDisplay(VstHost::HostedEffect& host, int index, const ParameterSetting
 
 }  // namespace
 
-bool applySetting(VstHost::HostedEffect& host, const ParameterSetting& setting, std::string& error)
+bool applySetting(PluginHost::HostedPlugin& host, const ParameterSetting& setting, std::string& error)
 {
     const int index = findParameterIndex(host, setting.name);
     if (index < 0) {
@@ -165,7 +165,7 @@ bool applySetting(VstHost::HostedEffect& host, const ParameterSetting& setting, 
         host.setParameter(index, static_cast<float>(number));
         return true;
     }
-    const float before = host.getParameter(index);
+    const float before = host.parameter(index);
     if (setByDisplay(host, index, setting, error))
         return true;
     host.setParameter(index, before);

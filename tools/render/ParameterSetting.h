@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tools/vsthost/HostedEffect.h"
+#include "tools/pluginhost/HostedPlugin.h"
 
 namespace Render {
 
@@ -18,9 +18,9 @@ struct ParameterSetting {
 bool parseSetting(const std::string& text, ParameterSetting& setting);
 
 // The index of the parameter of that name (case and a final '.' ignored), or -1.
-int findParameterIndex(VstHost::HostedEffect& host, const std::string& name);
+int findParameterIndex(PluginHost::HostedPlugin& host, const std::string& name);
 
 // Applies the setting; false with a message when the name or the value is not understood.
-bool applySetting(VstHost::HostedEffect& host, const ParameterSetting& setting, std::string& error);
+bool applySetting(PluginHost::HostedPlugin& host, const ParameterSetting& setting, std::string& error);
 
 }  // namespace Render

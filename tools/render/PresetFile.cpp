@@ -97,7 +97,7 @@ bool unwrapChunk(PresetKind kind, const std::vector<unsigned char>& file, VstInt
     return true;
 }
 
-bool loadPresetFile(VstHost::HostedEffect& host, PresetKind kind, const std::string& path, std::string& error)
+bool loadPresetFile(PluginHost::HostedPlugin& host, PresetKind kind, const std::string& path, std::string& error)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -106,19 +106,14 @@ bool loadPresetFile(VstHost::HostedEffect& host, PresetKind kind, const std::str
     }
     const std::vector<unsigned char> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     std::vector<unsigned char> chunk;
-    if (!unwrapChunk(kind, file, host.effect()->uniqueID, chunk, error)) {
+    if (!unwrapChunk(kind, file, host.presetIdentity().uniqueID, chunk, error)) {
         error = path + ": " + error;
         return false;
     }
     const bool program = kind == PresetKind::program;
-    host.dispatch(effSetChunk, program ? 1 : 0, static_cast<VstIntPtr>(chunk.size()), chunk.data());
-    // A plug-in's chunk reader may stop halfway without a word to the host (Tarn answers 0 either way):
-    // what it gives back must be what the file holds, or the render would use other settings than asked.
-    void* data = nullptr;
-    const VstIntPtr size = host.dispatch(effGetChunk, program ? 1 : 0, 0, &data);
-    const auto* back = static_cast<const unsigned char*>(data);
-    if (size < 0 || static_cast<std::size_t>(size) != chunk.size() || (size > 0 && !back) ||
-        !std::equal(chunk.begin(), chunk.end(), back)) {
+    // What the plug-in holds after loading must be what the file holds, or the render would use other
+    // settings than asked.
+    if (!host.loadChunk(program, chunk)) {
         error = path + ": the plug-in did not take this " + (program ? "program" : "bank") +
                 " whole (what it holds after loading differs from the file)";
         return false;
@@ -126,21 +121,16 @@ bool loadPresetFile(VstHost::HostedEffect& host, PresetKind kind, const std::str
     return true;
 }
 
-bool savePresetFile(VstHost::HostedEffect& host, PresetKind kind, const std::string& path, std::string& error)
+bool savePresetFile(PluginHost::HostedPlugin& host, PresetKind kind, const std::string& path, std::string& error)
 {
     const bool program = kind == PresetKind::program;
-    void* data = nullptr;
-    const auto size = host.dispatch(effGetChunk, program ? 1 : 0, 0, &data);
-    const auto* bytes = static_cast<const unsigned char*>(data);
     PresetHeader header;
-    header.uniqueID = host.effect()->uniqueID;
-    header.version = host.effect()->version;
-    header.count = program ? host.effect()->numParams : host.effect()->numPrograms;
-    header.currentProgram = static_cast<VstInt32>(host.dispatch(effGetProgram));
-    header.programName = host.effectText(effGetProgramName);
-    const std::vector<unsigned char> chunk = bytes && size > 0 ? std::vector<unsigned char>(bytes, bytes + size)
-                                                               : std::vector<unsigned char>();
-    const std::vector<unsigned char> file = wrapChunk(kind, header, chunk);
+    header.uniqueID = host.presetIdentity().uniqueID;
+    header.version = host.presetIdentity().version;
+    header.count = program ? host.parameterCount() : host.programCount();
+    header.currentProgram = host.currentProgram();
+    header.programName = host.programName();
+    const std::vector<unsigned char> file = wrapChunk(kind, header, host.saveChunk(program));
     return writeWholeFile(path, file, error);
 }
 

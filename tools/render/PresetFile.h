@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/vsthost/HostedEffect.h"
+#include "host/vst24.h"
+#include "tools/pluginhost/HostedPlugin.h"
 
 namespace Render {
 
@@ -25,7 +26,7 @@ bool unwrapChunk(PresetKind kind, const std::vector<unsigned char>& file, VstInt
                  std::vector<unsigned char>& chunk, std::string& error);
 
 // Through the host the way a host's preset menu does it.
-bool loadPresetFile(VstHost::HostedEffect& host, PresetKind kind, const std::string& path, std::string& error);
-bool savePresetFile(VstHost::HostedEffect& host, PresetKind kind, const std::string& path, std::string& error);
+bool loadPresetFile(PluginHost::HostedPlugin& host, PresetKind kind, const std::string& path, std::string& error);
+bool savePresetFile(PluginHost::HostedPlugin& host, PresetKind kind, const std::string& path, std::string& error);
 
 }  // namespace Render

@@ -131,15 +131,12 @@ bool checkOutputPath(const std::string& out, const std::string& what, const std:
     return resolveOutput(out, target, error);
 }
 
-std::unique_ptr<VstHost::HostedEffect> startPlugin(VstHost::PluginLibrary& library, const JobSettings& settings,
+std::unique_ptr<PluginHost::HostedPlugin> startPlugin(PluginHost::PluginFile& pluginFile, const JobSettings& settings,
                                                    double rate, std::string& error)
 {
-    auto host = VstHost::HostedEffect::create(library.entry());
-    if (!host) {
-        error = "the plug-in created no effect";
+    auto host = pluginFile.instantiate(error);
+    if (!host || !host->start(rate, settings.render.blockSize, error))
         return nullptr;
-    }
-    host->start(static_cast<float>(rate), settings.render.blockSize);
     const std::pair<PresetKind, const std::string*> loads[] = {{PresetKind::bank, &settings.loadBank},
                                                                {PresetKind::program, &settings.loadProgram}};
     for (const auto& [kind, path] : loads)
@@ -151,7 +148,7 @@ std::unique_ptr<VstHost::HostedEffect> startPlugin(VstHost::PluginLibrary& libra
     return host;
 }
 
-JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, const JobFiles& files)
+JobResult runJob(PluginHost::PluginFile& pluginFile, const JobSettings& settings, const JobFiles& files)
 {
     const auto jobStart = Clock::now();
     JobResult result;
@@ -187,7 +184,7 @@ JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, c
             r.chosen = settings.albumChoice;
         } else {
             TargetResult found;
-            if (!searchTarget(library, settings, {files.input}, found, result.error))
+            if (!searchTarget(pluginFile, settings, {files.input}, found, result.error))
                 return result;
             r.chosen = RenderReport::Chosen{found.threshold, 1.0f, found.loudnessLufs, found.passes, found.reached};
             if (!found.reached && !settings.nearest) {
@@ -203,20 +200,20 @@ JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, c
 #endif
 
     {
-        auto probe = startPlugin(library, use, shape.sampleRate, result.error);
+        auto probe = startPlugin(pluginFile, use, shape.sampleRate, result.error);
         if (!probe)
             return result;
         r.measuredLatency = measureLatency(*probe, shape.sampleRate, 8192, settings.render);
     }
-    auto host = startPlugin(library, use, shape.sampleRate, result.error);
+    auto host = startPlugin(pluginFile, use, shape.sampleRate, result.error);
     if (!host)
         return result;
-    r.reportedLatency = host->effect()->initialDelay;
+    r.reportedLatency = host->latency();
     readParameters(*host, r);
     // Declared after the instance, so it runs before the instance goes.
     struct EndRender {
         const JobSettings& settings;
-        VstHost::HostedEffect& host;
+        PluginHost::HostedPlugin& host;
         ~EndRender()
         {
             if (settings.endRender)

@@ -12,7 +12,7 @@
 
 #include "tools/render/ParameterSetting.h"
 #include "tools/render/Renderer.h"
-#include "tools/vsthost/PluginLibrary.h"
+#include "tools/pluginhost/HostedPlugin.h"
 
 namespace Render {
 
@@ -38,10 +38,10 @@ struct JobSettings {
     std::function<Progress(std::size_t frames, double sampleRate)> progress;
     // Around the render, with the started instance (the editor's pictures, saved presets); false with
     // a reason stops the job.
-    using Hook = std::function<bool(VstHost::HostedEffect&, RenderOptions&, double sampleRate, std::string& error)>;
+    using Hook = std::function<bool(PluginHost::HostedPlugin&, RenderOptions&, double sampleRate, std::string& error)>;
     Hook beforeRender, afterRender;
     // Called once the instance that beforeRender saw is done with, on every way out of the job.
-    std::function<void(VstHost::HostedEffect&)> endRender;
+    std::function<void(PluginHost::HostedPlugin&)> endRender;
 };
 
 constexpr int maxPlotSide = 16384;
@@ -59,13 +59,13 @@ struct JobResult {
 };
 
 // A started instance of the plug-in with the bank, program and settings applied; null with a reason.
-std::unique_ptr<VstHost::HostedEffect> startPlugin(VstHost::PluginLibrary& library, const JobSettings& settings,
+std::unique_ptr<PluginHost::HostedPlugin> startPlugin(PluginHost::PluginFile& pluginFile, const JobSettings& settings,
                                                    double rate, std::string& error);
 
 // False with a message when `out` is the input itself (however spelt) or cannot be written to (a
 // directory); `what` names it ("the output", "the picture").
 bool checkOutputPath(const std::string& out, const std::string& what, const std::string& input, std::string& error);
 
-JobResult runJob(VstHost::PluginLibrary& library, const JobSettings& settings, const JobFiles& files);
+JobResult runJob(PluginHost::PluginFile& pluginFile, const JobSettings& settings, const JobFiles& files);
 
 }  // namespace Render

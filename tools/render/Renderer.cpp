@@ -20,14 +20,14 @@ double toDb(double level) { return level > 0.0 ? 20.0 * std::log10(level) : -INF
 
 }  // namespace
 
-PluginStage::PluginStage(VstHost::HostedEffect& host, const RenderOptions& options)
+PluginStage::PluginStage(PluginHost::HostedPlugin& host, const RenderOptions& options)
     : host_(host), options_(options), nextCue_(options.midi.begin())
 {
     const std::size_t block = static_cast<std::size_t>(std::max(options.blockSize, 1));
     (options.doublePrecision ? doubles_.resize(4 * block) : floats_.resize(4 * block));
 }
 
-int PluginStage::latency() const { return host_.effect()->initialDelay; }
+int PluginStage::latency() const { return host_.latency(); }
 
 void PluginStage::process(StereoBlock& block)
 {
@@ -49,16 +49,15 @@ void PluginStage::processAs(StereoBlock& block, std::vector<Sample>& buffers)
         std::copy_n(block.right + done, n, in[1]);
         events_.clear();
         const auto end = static_cast<std::int64_t>(at_ + n);
-        for (; nextCue_ != options_.midi.end() && nextCue_->frame < end; ++nextCue_)
-            events_.push_back(VstHost::HostedEffect::midiEvent(static_cast<VstInt32>(std::max<std::int64_t>(
-                                                                   nextCue_->frame - static_cast<std::int64_t>(at_), 0)),
-                                                               nextCue_->status, nextCue_->data1, nextCue_->data2));
-        if (!events_.empty())
-            host_.sendMidi(events_);
-        if constexpr (sizeof(Sample) == sizeof(double))
-            host_.processDoubleReplacing(in, out, static_cast<VstInt32>(n));
-        else
-            host_.processReplacing(in, out, static_cast<VstInt32>(n));
+        for (; nextCue_ != options_.midi.end() && nextCue_->frame < end; ++nextCue_) {
+            PluginHost::MidiAt m;
+            m.frame = static_cast<std::uint32_t>(std::max<std::int64_t>(nextCue_->frame - static_cast<std::int64_t>(at_), 0));
+            m.bytes[0] = static_cast<unsigned char>(nextCue_->status);
+            m.bytes[1] = static_cast<unsigned char>(nextCue_->data1);
+            m.bytes[2] = static_cast<unsigned char>(nextCue_->data2);
+            events_.push_back(m);
+        }
+        host_.process(in, out, static_cast<int>(n), events_);
         for (std::size_t i = 0; i < n; ++i) {
             block.left[done + i] = static_cast<float>(out[0][i]);
             block.right[done + i] = static_cast<float>(out[1][i]);
@@ -88,7 +87,7 @@ private:
 
 }  // namespace
 
-StereoAudio renderThrough(VstHost::HostedEffect& host, const StereoAudio& input, const RenderOptions& options,
+StereoAudio renderThrough(PluginHost::HostedPlugin& host, const StereoAudio& input, const RenderOptions& options,
                           const Progress& progress)
 {
     StereoAudio output;
@@ -108,7 +107,7 @@ StereoAudio renderThrough(VstHost::HostedEffect& host, const StereoAudio& input,
     return output;
 }
 
-int measureLatency(VstHost::HostedEffect& host, double sampleRate, int maxFrames, const RenderOptions& options)
+int measureLatency(PluginHost::HostedPlugin& host, double sampleRate, int maxFrames, const RenderOptions& options)
 {
     StereoAudio probe;
     probe.sampleRate = sampleRate;
@@ -198,14 +197,14 @@ void measureLevels(const StereoAudio& input, const StereoAudio& output, int late
     meter.report(report);
 }
 
-void readParameters(VstHost::HostedEffect& host, RenderReport& report)
+void readParameters(PluginHost::HostedPlugin& host, RenderReport& report)
 {
     report.parameters.clear();
     report.thresholdDb.reset();
-    for (VstInt32 i = 0; i < host.effect()->numParams; ++i) {
-        const std::string name = host.parameterText(effGetParamName, i);
-        const std::string display = host.parameterText(effGetParamDisplay, i);
-        const std::string label = host.parameterText(effGetParamLabel, i);
+    for (int i = 0; i < host.parameterCount(); ++i) {
+        const std::string name = host.parameterName(i);
+        const std::string display = host.parameterDisplay(i);
+        const std::string label = host.parameterLabel(i);
         report.parameters.emplace_back(name, label.empty() ? display : display + " " + label);
         char* end = nullptr;
         const double value = std::strtod(display.c_str(), &end);

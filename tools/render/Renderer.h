@@ -13,7 +13,7 @@
 #include "tools/render/MidiList.h"
 #include "tools/render/RenderChain.h"
 #include "tools/render/StereoAudio.h"
-#include "tools/vsthost/HostedEffect.h"
+#include "tools/pluginhost/HostedPlugin.h"
 
 namespace Render {
 
@@ -31,7 +31,7 @@ using Progress = std::function<void(double)>;
 // plug-in was started with), MIDI cues reaching the block that holds their frame.
 class PluginStage : public Stage {
 public:
-    PluginStage(VstHost::HostedEffect& host, const RenderOptions& options);
+    PluginStage(PluginHost::HostedPlugin& host, const RenderOptions& options);
     int latency() const override;
     void process(StereoBlock& block) override;
 
@@ -39,10 +39,10 @@ private:
     template <typename Sample>
     void processAs(StereoBlock& block, std::vector<Sample>& buffers);
 
-    VstHost::HostedEffect& host_;
+    PluginHost::HostedPlugin& host_;
     const RenderOptions& options_;
     std::vector<MidiCue>::const_iterator nextCue_;
-    std::vector<VstMidiEvent> events_;
+    std::vector<PluginHost::MidiAt> events_;
     std::vector<float> floats_;
     std::vector<double> doubles_;
     std::size_t at_ = 0;
@@ -50,7 +50,7 @@ private:
 
 // As a host plays it (the output trails by the plug-in's latency, no tail): the whole audio at once.
 // The plug-in must be started at the audio's rate with a block size of at least options.blockSize.
-StereoAudio renderThrough(VstHost::HostedEffect& host, const StereoAudio& input, const RenderOptions& options,
+StereoAudio renderThrough(PluginHost::HostedPlugin& host, const StereoAudio& input, const RenderOptions& options,
                           const Progress& progress = {});
 
 struct RenderReport {
@@ -90,7 +90,7 @@ struct RenderReport {
 };
 
 // Where a small impulse comes out of a fresh, started instance; -1 when it never does.
-int measureLatency(VstHost::HostedEffect& host, double sampleRate, int maxFrames, const RenderOptions& options);
+int measureLatency(PluginHost::HostedPlugin& host, double sampleRate, int maxFrames, const RenderOptions& options);
 
 // Turns each output block into what the file will hold (mono folded, PCM rounded to its grid), so what
 // is measured is what is written.
@@ -121,7 +121,7 @@ private:
 void measureLevels(const StereoAudio& input, const StereoAudio& output, int latency, RenderReport& report);
 
 // The plug-in's parameters as the report shows them, and its threshold when it has a "thresh." in dB.
-void readParameters(VstHost::HostedEffect& host, RenderReport& report);
+void readParameters(PluginHost::HostedPlugin& host, RenderReport& report);
 
 void printReport(const RenderReport& report, std::ostream& out);
 

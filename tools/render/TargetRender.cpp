@@ -54,7 +54,7 @@ private:
 };
 
 // One input rendered at the settings, its loudness gathered into a state of its own.
-bool renderForLoudness(VstHost::PluginLibrary& library, const JobSettings& settings, const std::string& input,
+bool renderForLoudness(PluginHost::PluginFile& pluginFile, const JobSettings& settings, const std::string& input,
                        std::unique_ptr<IntegratedLoudness>& loudness, std::string& error)
 {
     auto reader = input.empty() ? audioFromMemory(defaultSignal()) : openAudio(input, error);
@@ -64,7 +64,7 @@ bool renderForLoudness(VstHost::PluginLibrary& library, const JobSettings& setti
     shape.left.clear(), shape.right.clear();
     if (settings.outputFormat)
         shape.format = settings.outputFormat;
-    auto host = startPlugin(library, settings, shape.sampleRate, error);
+    auto host = startPlugin(pluginFile, settings, shape.sampleRate, error);
     if (!host)
         return false;
     PluginStage plugin(*host, settings.render);
@@ -104,7 +104,7 @@ JobSettings withThreshold(const JobSettings& settings, float threshold)
     return s;
 }
 
-bool searchTarget(VstHost::PluginLibrary& library, const JobSettings& settings, const std::vector<std::string>& inputs,
+bool searchTarget(PluginHost::PluginFile& pluginFile, const JobSettings& settings, const std::vector<std::string>& inputs,
                   TargetResult& result, std::string& error)
 {
     TargetSearch search;
@@ -114,7 +114,7 @@ bool searchTarget(VstHost::PluginLibrary& library, const JobSettings& settings, 
         const JobSettings at = withThreshold(settings, threshold);
         std::vector<std::unique_ptr<IntegratedLoudness>> measured(inputs.size());
         for (std::size_t i = 0; i < inputs.size(); ++i)
-            if (!renderForLoudness(library, at, inputs[i], measured[i], error)) {
+            if (!renderForLoudness(pluginFile, at, inputs[i], measured[i], error)) {
                 if (inputs.size() > 1)
                     error = inputs[i] + ": " + error;
                 failed = true;

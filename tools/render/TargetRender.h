@@ -17,7 +17,7 @@ JobSettings withThreshold(const JobSettings& settings, float threshold);
 
 // Searches the threshold that brings `inputs` (empty names: the built-in default signal) together to
 // settings.targetLufs. False with a message when a render failed; a target out of reach is a result.
-bool searchTarget(VstHost::PluginLibrary& library, const JobSettings& settings, const std::vector<std::string>& inputs,
+bool searchTarget(PluginHost::PluginFile& pluginFile, const JobSettings& settings, const std::vector<std::string>& inputs,
                   TargetResult& result, std::string& error);
 
 }  // namespace Render

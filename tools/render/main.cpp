@@ -20,11 +20,11 @@
 #endif
 
 #include "tools/render/Batch.h"
-#include "tools/render/DescriptorReport.h"
 #include "tools/render/EditorCapture.h"
 #include "tools/render/ParameterSetting.h"
 #include "tools/render/PresetFile.h"
 #include "tools/render/RenderJob.h"
+#include "tools/vsthost/PluginLibrary.h"
 
 namespace {
 
@@ -263,24 +263,26 @@ int run(int argc, char** argv)
     if (const int status = parseArguments(argc, argv, o))
         return status < 0 ? 0 : status;
 
-    VstHost::PluginLibrary library;
-    if (!library.load(o.job.pluginPath))
-        return fail(library.error());
+    std::string loadError;
+    const auto plugin = PluginHost::openPluginFile(o.job.pluginPath, loadError);
+    if (!plugin)
+        return fail(loadError);
 
     if (o.info) {
         std::string error;
-        auto host = Render::startPlugin(library, o.job, 44100.0, error);
+        auto host = Render::startPlugin(*plugin, o.job, 44100.0, error);
         if (!host)
             return fail(error);
         std::cout << "plug-in:     " << o.job.pluginPath << "\n";
-        printDescriptorReport(*host, std::cout);
+        std::cout << "format:      " << host->formatName() << "\n";
+        host->describe(std::cout);
         return 0;
     }
 
     // Made for the render and closed by endRender, while the instance it belongs to still lives.
     std::optional<Render::EditorCapture> editor;
     if (!o.editorPicture.empty() || !o.editorFrames.empty()) {
-        o.job.beforeRender = [&](VstHost::HostedEffect& host, Render::RenderOptions& render, double rate,
+        o.job.beforeRender = [&](PluginHost::HostedPlugin& host, Render::RenderOptions& render, double rate,
                                  std::string& error) {
             if (!editor.emplace().open(host, error, o.editorScale))
                 return false;
@@ -289,9 +291,9 @@ int run(int argc, char** argv)
             render.afterBlock = [&editor](std::size_t done) { editor->afterBlock(done); };
             return true;
         };
-        o.job.endRender = [&editor](VstHost::HostedEffect&) { editor.reset(); };
+        o.job.endRender = [&editor](PluginHost::HostedPlugin&) { editor.reset(); };
     }
-    o.job.afterRender = [&](VstHost::HostedEffect& host, Render::RenderOptions&, double, std::string& error) {
+    o.job.afterRender = [&](PluginHost::HostedPlugin& host, Render::RenderOptions&, double, std::string& error) {
         const std::pair<Render::PresetKind, const std::string*> saves[] = {
             {Render::PresetKind::bank, &o.saveBank}, {Render::PresetKind::program, &o.saveProgram}};
         for (const auto& [kind, path] : saves)
@@ -318,9 +320,9 @@ int run(int argc, char** argv)
 
     if (!o.batchInputs.empty()) {
         const Render::BatchFolders folders{o.outputFolder, o.files.plot, o.files.json};
-        return Render::renderBatch(library, o.job, o.batchInputs, folders, std::cout) ? 1 : 0;
+        return Render::renderBatch(*plugin, o.job, o.batchInputs, folders, std::cout) ? 1 : 0;
     }
-    const Render::JobResult result = Render::runJob(library, o.job, o.files);
+    const Render::JobResult result = Render::runJob(*plugin, o.job, o.files);
     if (!result.error.empty())
         return fail(result.error);
     std::cout << "input:  " << describeInput(o.files, result) << "\n";

@@ -1,7 +1,10 @@
-#include "tools/render/DescriptorReport.h"
+// What a VST 2.4 plug-in says of itself through its descriptor and dispatcher.
+#include "tools/pluginhost/Vst2Plugin.h"
 
 #include <iomanip>
 #include <string>
+
+namespace PluginHost {
 
 namespace {
 
@@ -28,8 +31,9 @@ void printPins(VstHost::HostedEffect& host, std::ostream& out, VstInt32 opcode, 
 
 }  // namespace
 
-void printDescriptorReport(VstHost::HostedEffect& host, std::ostream& out)
+void Vst2Plugin::describe(std::ostream& out)
 {
+    VstHost::HostedEffect& host = *host_;
     const AEffect& e = *host.effect();
     out << "effect:      " << host.effectText(effGetEffectName) << "\n"
         << "vendor:      " << host.effectText(effGetVendorString) << "\n"
@@ -54,3 +58,5 @@ void printDescriptorReport(VstHost::HostedEffect& host, std::ostream& out)
     out << "program:     " << host.dispatch(effGetProgram) << " \"" << host.effectText(effGetProgramName) << "\"\n"
         << "latency:     " << e.initialDelay << " samples after resume at 44100 Hz\n";
 }
+
+}  // namespace PluginHost
