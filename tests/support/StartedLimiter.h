@@ -13,7 +13,7 @@ inline std::unique_ptr<PluginHost::Vst2Plugin> startedLimiter(double sampleRate,
 {
     auto plugin = PluginHost::Vst2Plugin::create(limiterEntry);
     std::string ignored;  // a VST 2.4 start cannot fail
-    plugin->start(sampleRate, blockSize, ignored);
+    plugin->start(sampleRate, blockSize, false, ignored);
     return plugin;
 }
 

@@ -31,8 +31,9 @@ public:
     // "VST 2.4", "VST3", "CLAP".
     virtual const char* formatName() const = 0;
 
-    // Ready to process at the rate, in blocks of at most maxFrames; false with a reason.
-    virtual bool start(double sampleRate, int maxFrames, std::string& error) = 0;
+    // Ready to process at the rate, in blocks of at most maxFrames, with 64-bit samples or 32-bit
+    // ones (formats that fix the precision before processing are told here); false with a reason.
+    virtual bool start(double sampleRate, int maxFrames, bool doublePrecision, std::string& error) = 0;
     virtual int latency() = 0;
 
     // Stereo in and out, frames at most the started maxFrames; `midi` in frame order, or none.

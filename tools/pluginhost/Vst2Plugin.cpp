@@ -14,7 +14,7 @@ std::unique_ptr<Vst2Plugin> Vst2Plugin::create(VstHost::PluginEntry entry)
     return std::unique_ptr<Vst2Plugin>(new Vst2Plugin(std::move(host)));
 }
 
-bool Vst2Plugin::start(double sampleRate, int maxFrames, std::string&)
+bool Vst2Plugin::start(double sampleRate, int maxFrames, bool, std::string&)
 {
     host_->start(static_cast<float>(sampleRate), maxFrames);
     return true;

@@ -19,7 +19,7 @@ public:
     VstHost::HostedEffect& effect() { return *host_; }
 
     const char* formatName() const override { return "VST 2.4"; }
-    bool start(double sampleRate, int maxFrames, std::string& error) override;
+    bool start(double sampleRate, int maxFrames, bool doublePrecision, std::string& error) override;
     int latency() override;
     void process(float** in, float** out, int frames, const std::vector<MidiAt>& midi) override;
     void process(double** in, double** out, int frames, const std::vector<MidiAt>& midi) override;

@@ -135,7 +135,7 @@ std::unique_ptr<PluginHost::HostedPlugin> startPlugin(PluginHost::PluginFile& pl
                                                    double rate, std::string& error)
 {
     auto host = pluginFile.instantiate(error);
-    if (!host || !host->start(rate, settings.render.blockSize, error))
+    if (!host || !host->start(rate, settings.render.blockSize, settings.render.doublePrecision, error))
         return nullptr;
     const std::pair<PresetKind, const std::string*> loads[] = {{PresetKind::bank, &settings.loadBank},
                                                                {PresetKind::program, &settings.loadProgram}};
