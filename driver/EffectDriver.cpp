@@ -47,7 +47,26 @@ EffectDriver::~EffectDriver() { delete effect; }
 
 void EffectDriver::restart() { effect->resume(); }
 
+bool EffectDriver::setRate(double rate)
+{
+    if (!(rate >= lowestRate && rate <= highestRate))
+        return false;
+    effect->suspend();
+    effect->setSampleRate(static_cast<float>(rate));
+    effect->resume();
+    return true;
+}
+
 int EffectDriver::latency() const { return effect->getLatency(); }
+
+int EffectDriver::currentProgram() const { return effect->getProgram(); }
+
+std::string EffectDriver::programName() const
+{
+    char name[kVstMaxProgNameLen + 1] = {};
+    effect->getProgramName(name);
+    return name;
+}
 
 std::vector<unsigned char> EffectDriver::saveState()
 {

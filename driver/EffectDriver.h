@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "driver/BlockEvents.h"
@@ -46,7 +47,13 @@ public:
     // --- Control thread (never while a process call runs) ----------------------------------------
     // Clears the signal state; the rate stays.
     void restart();
+    // Another rate (as a VST 2.4 host sets it: suspended, set, resumed); false, and nothing changed,
+    // for a rate out of range. The latency may change with it.
+    bool setRate(double rate);
     int latency() const;
+    // The program the values belong to, and its name.
+    int currentProgram() const;
+    std::string programName() const;
     // The whole state (values, programs, controller bindings) as the VST 2.4 plug-in saves it: its
     // bank chunk, byte for byte.
     std::vector<unsigned char> saveState();

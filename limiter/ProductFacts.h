@@ -23,4 +23,8 @@ constexpr const char* lv2Binary = "tarn";
 constexpr const char* lv2UiUri = "https://www.quellbrook.com/plugins/tarn#ui";
 constexpr const char* lv2UiBinary = "tarn_ui";
 
+// The plug-in's identity in a CLAP host (reverse domain, as CLAP asks) and the file hosts load.
+constexpr const char* clapId = "com.quellbrook.tarn";
+constexpr const char* clapFile = "Tarn.clap";
+
 }  // namespace ProductFacts

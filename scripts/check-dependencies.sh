@@ -19,17 +19,18 @@ check() {  # folders... -- forbidden include prefixes...
     status=1
   fi
 }
-check host plugcore limiter -- plugedit winwrap x11wrap x11edit pixa product driver lv2 lv2ui
-check driver -- plugedit winwrap x11wrap x11edit pixa product lv2 lv2ui
+check host plugcore limiter -- plugedit winwrap x11wrap x11edit pixa product driver lv2 lv2ui clap
+check driver -- plugedit winwrap x11wrap x11edit pixa product lv2 lv2ui clap
 # The LV2 plug-in binary is the effect alone; its editor is a binary of its own (lv2ui/), which may
 # use the effect side, the editor side and the plug-in's port list, but not the Windows layers.
 check lv2ui -- winwrap product
-check lv2 -- plugedit winwrap x11wrap x11edit pixa product lv2ui
+check lv2 -- plugedit winwrap x11wrap x11edit pixa product lv2ui clap
+check clap -- plugedit winwrap x11wrap x11edit pixa product lv2 lv2ui
 # A format reaches the effect only through the driver, and its user interface needs no effect at all:
 # neither includes the Limiter, the Plug or the VST 2.4 layer.
-if grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"(limiter/Limiter\.h|plugcore/Plug\.h|host/)' lv2 lv2ui \
+if grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"(limiter/Limiter\.h|plugcore/Plug\.h|host/)' lv2 lv2ui clap \
     --include='*.h' --include='*.cpp'; then
-  echo "FAIL: lv2 and lv2ui must not reach the effect but through driver/ (above)" >&2
+  echo "FAIL: lv2, lv2ui and clap must not reach the effect but through driver/ (above)" >&2
   status=1
 fi
 check host -- plugcore limiter

@@ -20,6 +20,9 @@ for p in lv2-dev lilv-utils sordi jalv jackd2; do have_pkg "$p" || need+=("$p");
 for p in dpkg-dev lintian ardour; do have_pkg "$p" || need+=("$p"); done
 # The benchmarks' small LV2 host, which times other LV2 plug-ins beside ours.
 have_pkg liblilv-dev || need+=(liblilv-dev)
+# The CLAP and VST3 interface headers (Debian's dpf-source carries them), and Qtractor, whose plug-in
+# scanner is the real CLAP host the tests run.
+for p in dpf-source qtractor; do have_pkg "$p" || need+=("$p"); done
 [ ${#need[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then

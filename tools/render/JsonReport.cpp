@@ -1,5 +1,7 @@
 #include "tools/render/JsonReport.h"
 
+#include "tools/render/ParameterSetting.h"
+
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -64,7 +66,7 @@ std::string chosenObject(const RenderReport& r)
         return "null";
     std::string display;
     for (const auto& [name, text] : r.parameters)
-        if (name == "thresh." || name == "makeup")
+        if (namesParameter(name, "thresh.") || namesParameter(name, "makeup"))
             display += ", " + quoted(name) + ": " + quoted(text);
     char figures[160];
     std::snprintf(figures, sizeof figures,

@@ -25,13 +25,28 @@ std::string withoutPoint(const std::string& s) { return !s.empty() && s.back() =
 
 }  // namespace
 
+bool namesParameter(const std::string& name, const std::string& asked)
+{
+    const std::string have = withoutPoint(lowered(name)), wanted = withoutPoint(lowered(asked));
+    return !wanted.empty() && have.compare(0, wanted.size(), wanted) == 0;
+}
+
 int findParameterIndex(PluginHost::HostedPlugin& host, const std::string& name)
 {
     const std::string wanted = withoutPoint(lowered(name));
-    for (int i = 0; i < host.parameterCount(); ++i)
-        if (withoutPoint(lowered(host.parameterName(i))) == wanted)
+    if (wanted.empty())
+        return -1;
+    // The name itself; else the one name it begins (formats with room give "Threshold" for the
+    // "thresh." of VST 2.4).
+    int begun = -1, begunCount = 0;
+    for (int i = 0; i < host.parameterCount(); ++i) {
+        const std::string have = withoutPoint(lowered(host.parameterName(i)));
+        if (have == wanted)
             return i;
-    return -1;
+        if (have.compare(0, wanted.size(), wanted) == 0)
+            begun = i, ++begunCount;
+    }
+    return begunCount == 1 ? begun : -1;
 }
 
 namespace {

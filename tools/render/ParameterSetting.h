@@ -17,8 +17,11 @@ struct ParameterSetting {
 // Parses "NAME=VALUE"; false when there is no '='.
 bool parseSetting(const std::string& text, ParameterSetting& setting);
 
-// The index of the parameter of that name (case and a final '.' ignored), or -1.
+// The index of the parameter of that name (case and a final '.' ignored), or else of the one
+// parameter whose name begins with it ("thresh" for "Threshold"); -1 for none.
 int findParameterIndex(PluginHost::HostedPlugin& host, const std::string& name);
+// Whether a parameter's name is the one asked for or begins with it (case and a final '.' ignored).
+bool namesParameter(const std::string& name, const std::string& asked);
 
 // Applies the setting; false with a message when the name or the value is not understood.
 bool applySetting(PluginHost::HostedPlugin& host, const ParameterSetting& setting, std::string& error);

@@ -84,7 +84,7 @@ bool unwrapChunk(PresetKind kind, const std::vector<unsigned char>& file, VstInt
                       : "the preset does not hold a chunk (only chunk presets are read)";
         return false;
     }
-    if (getBig(file.data() + 16) != uniqueID) {
+    if (uniqueID != 0 && getBig(file.data() + 16) != uniqueID) {
         error = "the preset was saved by another plug-in";
         return false;
     }

@@ -21,7 +21,8 @@ struct PresetHeader {
 };
 
 std::vector<unsigned char> wrapChunk(PresetKind kind, const PresetHeader& header, const std::vector<unsigned char>& chunk);
-// The chunk inside a preset file made for the plug-in with this unique ID; false with a reason.
+// The chunk inside a preset file made for the plug-in with this unique ID (0: a plug-in that has none
+// to tell, whose own state reader decides); false with a reason.
 bool unwrapChunk(PresetKind kind, const std::vector<unsigned char>& file, VstInt32 uniqueID,
                  std::vector<unsigned char>& chunk, std::string& error);
 

@@ -1,5 +1,7 @@
 #include "tools/render/Renderer.h"
 
+#include "tools/render/ParameterSetting.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -208,7 +210,7 @@ void readParameters(PluginHost::HostedPlugin& host, RenderReport& report)
         report.parameters.emplace_back(name, label.empty() ? display : display + " " + label);
         char* end = nullptr;
         const double value = std::strtod(display.c_str(), &end);
-        if (name == "thresh." && label == "dB" && end != display.c_str())
+        if (i == findParameterIndex(host, "thresh.") && label == "dB" && end != display.c_str())
             report.thresholdDb = value;
     }
 }
@@ -258,7 +260,7 @@ void printMastering(const RenderReport& r, std::ostream& out)
     if (r.targetLufs && r.chosen) {
         std::string shown;
         for (const auto& [name, text] : r.parameters)
-            if (name == "thresh." || name == "makeup")
+            if (namesParameter(name, "thresh.") || namesParameter(name, "makeup"))
                 shown += (shown.empty() ? "" : ", ") + name + " " + text;
         out << "loudness target:       " << *r.targetLufs << " LUFS: " << shown << " give " << r.chosen->loudnessLufs
             << " LUFS (" << r.chosen->passes << " renders to find"

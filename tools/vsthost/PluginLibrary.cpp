@@ -35,20 +35,8 @@ void* PluginLibrary::symbol(const char* name) const
 
 bool PluginLibrary::load(const std::string& path)
 {
-#if defined(_WIN32)
-    handle = LoadLibraryA(path.c_str());
-    if (!handle) {
-        lastError = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
+    if (!open(path))
         return false;
-    }
-#else
-    handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const char* why = dlerror();
-        lastError = why ? why : ("cannot load " + path);
-        return false;
-    }
-#endif
     void* found = symbol("VSTPluginMain");
     if (!found)
         found = symbol("main");
@@ -57,6 +45,27 @@ bool PluginLibrary::load(const std::string& path)
         return false;
     }
     entryPoint = reinterpret_cast<PluginEntry>(found);
+    return true;
+}
+
+bool PluginLibrary::open(const std::string& path)
+{
+#if defined(_WIN32)
+    handle = LoadLibraryA(path.c_str());
+    if (!handle) {
+        lastError = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+#else
+    // A bare name is a file here, not a library for the loader to look for in its folders.
+    const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+    handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = dlerror();
+        lastError = why ? why : ("cannot load " + path);
+        return false;
+    }
+#endif
     return true;
 }
 

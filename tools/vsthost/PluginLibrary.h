@@ -18,6 +18,8 @@ public:
 
     // False with a reason in error() when the file cannot be loaded or has no entry point.
     bool load(const std::string& path);
+    // Only loads the file (a plug-in of another format finds its own entry); false with a reason.
+    bool open(const std::string& path);
     PluginEntry entry() const { return entryPoint; }
     const std::string& error() const { return lastError; }
     // The address of an exported symbol, or null.
