@@ -29,6 +29,7 @@ check() {  # check NAME COMMAND...: runs the command, its output kept for a fail
 # The files an install puts under a prefix, with their modes: the one list every form must match.
 expected_layout() {
   cat <<LIST
+644 lib/clap/Tarn.clap
 644 lib/lv2/Tarn.lv2/manifest.ttl
 644 lib/lv2/Tarn.lv2/tarn.so
 644 lib/lv2/Tarn.lv2/tarn.ttl
@@ -71,7 +72,7 @@ mkdir -p "$home"
 check "make install-user" env HOME="$home" make -s install-user
 user_layout() {
   local f
-  for f in .vst/Tarn.so .lv2/Tarn.lv2/tarn.so .lv2/Tarn.lv2/tarn_ui.so .lv2/Tarn.lv2/manifest.ttl .local/bin/tarn-render; do
+  for f in .vst/Tarn.so .clap/Tarn.clap .lv2/Tarn.lv2/tarn.so .lv2/Tarn.lv2/tarn_ui.so .lv2/Tarn.lv2/manifest.ttl .local/bin/tarn-render; do
     [ -f "$home/$f" ] || { echo "missing ~/$f"; return 1; }
   done
   [ -x "$home/.local/bin/tarn-render" ]
@@ -88,6 +89,7 @@ check "archive install: files and modes" same_layout "$tmp/prefix"
 check "archive install: the renderer renders with the installed plug-in" renders "$tmp/prefix/bin/tarn-render"
 check "archive install: our host loads the VST 2.4 plug-in" "$tmp/prefix/bin/tarn-render" --plugin "$tmp/prefix/lib/vst/Tarn.so" --info
 check "archive install: lv2ls finds the bundle" lv2_found "$tmp/prefix/lib/lv2"
+check "archive install: our host loads the CLAP plug-in" "$tmp/prefix/bin/tarn-render" --plugin "$tmp/prefix/lib/clap/Tarn.clap" --info
 check "the archive's install.sh --uninstall removes it all" "$unpacked/install.sh" --uninstall --prefix "$tmp/prefix"
 check "nothing is left after the archive's uninstall" nothing_left "$tmp/prefix"
 
@@ -118,6 +120,8 @@ check "Windows archive: the 32-bit DLL passes the binary checks" \
   bash -c "scripts/check-binary.sh '$win/x86/Tarn.dll' Windows i686 && python3 scripts/check-pe-resources.py '$win/x86/Tarn.dll' i686 resources"
 check "Windows archive: the 64-bit DLL passes the binary checks" \
   bash -c "scripts/check-binary.sh '$win/x64/Tarn.dll' Windows x86_64 && python3 scripts/check-pe-resources.py '$win/x64/Tarn.dll' x86_64 resources"
+check "Windows archive: both CLAP files export only clap_entry and import only system DLLs" \
+  bash -c "scripts/check-binary.sh '$win/x86/Tarn.clap' Windows i686 clap_entry && scripts/check-binary.sh '$win/x64/Tarn.clap' Windows x86_64 clap_entry"
 check "Windows archive: the renderer and the readme" bash -c "[ -s '$win/tarn-render.exe' ] && grep -q 'x64' '$win/README.txt'"
 
 # The source archive.

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Writes the release files into build/dist/, from the three builds (made first where missing):
 #   Tarn-VERSION-linux-x86_64.tar.gz  the Linux plug-ins, the renderer, the documents and install.sh
-#   Tarn-VERSION-windows.zip          the 32- and 64-bit VST 2.4 DLLs (x86/, x64/), the 64-bit renderer, readme
-#   tarn_VERSION_amd64.deb            installing into /usr/lib/{vst,lv2,vst3} and /usr/bin
+#   Tarn-VERSION-windows.zip          the 32- and 64-bit VST 2.4 DLLs and CLAP files (x86/, x64/), the 64-bit renderer, readme
+#   tarn_VERSION_amd64.deb            installing into /usr/lib/{vst,lv2,vst3,clap} and /usr/bin
 #   Tarn-VERSION-source.tar.gz        the committed source (git archive of HEAD)
 # VERSION is the product facts' version without its build number.
 set -euo pipefail
@@ -32,6 +32,8 @@ windows=Tarn-$version-windows
 mkdir -p "$work/$windows/x86" "$work/$windows/x64"
 cp build/win32/Tarn.dll "$work/$windows/x86/"
 cp build/win64/Tarn.dll "$work/$windows/x64/"
+cp build/win32/Tarn.clap "$work/$windows/x86/"
+cp build/win64/Tarn.clap "$work/$windows/x64/"
 cp build/win64/tarn-render.exe "$work/$windows/"
 cp COPYING "$work/$windows/COPYING.txt"
 cp plugedit/font/LICENSE-DejaVu.txt "$work/$windows/"
@@ -50,7 +52,7 @@ PY
 package=tarn_${version}_amd64
 root=$work/$package
 DESTDIR=$top/$root cmake --install build/linux --prefix /usr >/dev/null
-mapfile -t binaries < <(find "$root" -type f \( -name '*.so' -o -path '*/bin/*' \) | sort)
+mapfile -t binaries < <(find "$root" -type f \( -name '*.so' -o -name '*.clap' -o -path '*/bin/*' \) | sort)
 strip --strip-unneeded --remove-section=.comment --remove-section=.note "${binaries[@]}"
 doc=$root/usr/share/doc/tarn
 sed "s/@YEAR@/$(date +%Y)/" scripts/debian-copyright >"$doc/copyright"
@@ -71,12 +73,13 @@ Maintainer: Quellbrook <info@quellbrook.com>
 Installed-Size: $(du -sk --exclude=DEBIAN "$root" | cut -f1)
 Depends: $depends
 Homepage: https://www.quellbrook.com/
-Description: stereo look-ahead peak limiter (VST 2.4, LV2) and mastering renderer
+Description: stereo look-ahead peak limiter (VST 2.4, LV2, CLAP) and mastering renderer
  Tarn limits the louder channel's peaks with a 0.5 ms look-ahead, gives back
  make-up gain, clips at full scale and dithers for 16 or 24 bits. Its editor
  shows output peak, average level, peak hold and gain reduction.
  .
- This package holds the VST 2.4 plug-in, the LV2 bundle with its editor, and
+ This package holds the VST 2.4 plug-in, the LV2 bundle with its editor, the
+ CLAP plug-in, and
  tarn-render, which masters audio files through the plug-in and reports their
  loudness and true peak.
 CONTROL

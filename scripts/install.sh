@@ -3,7 +3,7 @@
 #   install         builds the Linux plug-ins and the renderer and installs them under PREFIX (default
 #                   /usr/local; DESTDIR is put before it), recording what it wrote in build/install-manifest.txt
 #   uninstall       removes exactly what that record lists, and the folders it leaves empty
-#   install-user    the same into ~/.vst, ~/.lv2, ~/.vst3 and ~/.local/bin, as a release archive's install.sh does
+#   install-user    the same into ~/.vst, ~/.lv2, ~/.vst3, ~/.clap and ~/.local/bin, as a release archive's install.sh does
 #   uninstall-user  removes that again
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."

@@ -3,8 +3,8 @@
 # what it installed. Every file it writes is listed in a record beside the documents, which --uninstall
 # reads, so removing takes exactly what installing put there.
 #
-#   ./install.sh                          for you: ~/.vst, ~/.lv2, ~/.vst3, ~/.local/bin
-#   ./install.sh --prefix /usr/local      for everyone: PREFIX/lib/vst, lib/lv2, lib/vst3, bin
+#   ./install.sh                          for you: ~/.vst, ~/.lv2, ~/.vst3, ~/.clap, ~/.local/bin
+#   ./install.sh --prefix /usr/local      for everyone: PREFIX/lib/vst, lib/lv2, lib/vst3, lib/clap, bin
 #   ./install.sh --uninstall [--prefix P] removes it again
 # DESTDIR, when set, is put before every system path (for packagers).
 set -eu
@@ -27,11 +27,11 @@ done
 if [ -n "$prefix" ]; then
   case "$prefix" in /*) ;; *) echo "install.sh: the prefix must be an absolute path: $prefix" >&2; exit 2 ;; esac
   base="${DESTDIR:-}$prefix"
-  vst="$base/lib/vst" lv2="$base/lib/lv2" vst3="$base/lib/vst3" bin="$base/bin" doc="$base/share/doc/tarn"
+  vst="$base/lib/vst" lv2="$base/lib/lv2" vst3="$base/lib/vst3" clap="$base/lib/clap" bin="$base/bin" doc="$base/share/doc/tarn"
 else
   [ -n "${HOME:-}" ] || { echo "install.sh: HOME is not set; give --prefix" >&2; exit 2; }
   base="$HOME"
-  vst="$HOME/.vst" lv2="$HOME/.lv2" vst3="$HOME/.vst3" bin="$HOME/.local/bin" doc="$HOME/.local/share/doc/tarn"
+  vst="$HOME/.vst" lv2="$HOME/.lv2" vst3="$HOME/.vst3" clap="$HOME/.clap" bin="$HOME/.local/bin" doc="$HOME/.local/share/doc/tarn"
 fi
 record="$doc/installed-files"
 
@@ -73,9 +73,10 @@ place() {
   lib/vst/*) place "$from/$file" "$vst/${file#lib/vst/}" ;;
   lib/lv2/*) place "$from/$file" "$lv2/${file#lib/lv2/}" ;;
   lib/vst3/*) place "$from/$file" "$vst3/${file#lib/vst3/}" ;;
+  lib/clap/*) place "$from/$file" "$clap/${file#lib/clap/}" ;;
   bin/*) place "$from/$file" "$bin/${file#bin/}" ;;
   share/doc/tarn/*) place "$from/$file" "$doc/${file#share/doc/tarn/}" ;;
   esac
 done
 mv -f "$record.part" "$record"
-echo "Tarn installed: VST 2.4 in $vst, LV2 in $lv2, the renderer in $bin"
+echo "Tarn installed: VST 2.4 in $vst, LV2 in $lv2, CLAP in $clap, the renderer in $bin"

@@ -139,3 +139,89 @@ TEST(Realtime, DriverProcessAllocatesNothingAndTakesNoLock)
     EXPECT_EQ(locks.load(), 0);
     EXPECT_EQ(driver->parameter(2), 100.0f / 127.0f);
 }
+
+#include <clap/ext/params.h>
+
+#include "tools/pluginhost/ClapInstance.h"
+
+namespace {
+
+// A fixed list of CLAP input events, made before the audit.
+struct FixedEvents {
+    std::vector<clap_event_param_value_t> params;
+    std::vector<clap_event_midi_t> midi;
+    std::vector<const clap_event_header_t*> order;
+    clap_input_events_t list{this, size, get};
+    static std::uint32_t CLAP_ABI size(const clap_input_events_t* l)
+    {
+        return static_cast<std::uint32_t>(static_cast<FixedEvents*>(l->ctx)->order.size());
+    }
+    static const clap_event_header_t* CLAP_ABI get(const clap_input_events_t* l, std::uint32_t i)
+    {
+        return static_cast<FixedEvents*>(l->ctx)->order[i];
+    }
+};
+
+bool CLAP_ABI dropEvent(const clap_output_events_t*, const clap_event_header_t*) { return true; }
+
+}  // namespace
+
+// Tarn.clap's process as a CLAP host calls it: parameter events at offsets and controllers (one bound,
+// so the host is told of a change), a block longer than the effect's buffers, both precisions.
+TEST(Realtime, ClapProcessAllocatesNothingAndTakesNoLock)
+{
+    std::string error;
+    auto file = PluginHost::ClapFile::open(VstHost::programFolder() + "../Tarn.clap", error);
+    ASSERT_TRUE(file) << error;
+    auto clap = file->instantiateClap(error);
+    ASSERT_TRUE(clap) << error;
+    auto vst = HostedEffect::create(limiterEntry);  // a bank whose makeup listens to controller 7
+    auto* plug = static_cast<PlugCore::Plug*>(static_cast<AudioEffect*>(vst->effect()->object));
+    plug->paramTable().bindKey(2, -20473);
+    void* chunk = nullptr;
+    const auto size = vst->dispatch(effGetChunk, 0, 0, &chunk);
+    ASSERT_TRUE(clap->loadChunk(false, std::vector<unsigned char>(static_cast<unsigned char*>(chunk),
+                                                                    static_cast<unsigned char*>(chunk) + size)));
+    ASSERT_TRUE(clap->start(44100.0, 2 * 4096 + 5, false, error)) << error;
+    const clap_plugin_t* plugin = clap->plugin();
+
+    FixedEvents events;
+    for (std::uint32_t at : {0u, 100u, 4096u, 8000u}) {
+        clap_event_param_value_t e{};
+        e.header = {sizeof e, at, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_PARAM_VALUE, 0};
+        e.param_id = at % 5;
+        e.value = 0.5;
+        events.params.push_back(e);
+    }
+    for (std::uint32_t at : {5u, 5000u}) {
+        clap_event_midi_t m{};
+        m.header = {sizeof m, at, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_MIDI, 0};
+        m.data[0] = 0xB0, m.data[1] = at == 5 ? 7 : 120, m.data[2] = 100;
+        events.midi.push_back(m);
+    }
+    events.order = {&events.params[0].header, &events.midi[0].header, &events.params[1].header,
+                    &events.params[2].header, &events.midi[1].header, &events.params[3].header};
+    clap_output_events_t out{nullptr, dropEvent};
+
+    const std::uint32_t frames = 2 * 4096 + 5;
+    StereoBuffers<float> fin(frames, 0.9f), fout(frames);
+    StereoBuffers<double> din(frames, 0.9), dout(frames);
+    clap_audio_buffer_t in32{fin.get(), nullptr, 2, 0, 0}, out32{fout.get(), nullptr, 2, 0, 0};
+    clap_audio_buffer_t in64{nullptr, din.get(), 2, 0, 0}, out64{nullptr, dout.get(), 2, 0, 0};
+    clap_process_t single{-1, frames, nullptr, &in32, &out32, 1, 1, &events.list, &out};
+    clap_process_t twice{-1, 511, nullptr, &in64, &out64, 1, 1, &events.list, &out};
+    ASSERT_TRUE(plugin->start_processing(plugin));
+    plugin->process(plugin, &single);  // the first call may set up
+    allocations = 0;
+    locks = 0;
+    auditing = true;
+    for (int round = 0; round < 20; ++round) {
+        plugin->process(plugin, &single);
+        plugin->process(plugin, &twice);
+    }
+    auditing = false;
+    plugin->stop_processing(plugin);
+    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_EQ(locks.load(), 0);
+    EXPECT_FLOAT_EQ(clap->parameter(2), 100.0f / 127.0f);
+}
