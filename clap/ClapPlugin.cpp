@@ -14,11 +14,17 @@
 #include <vector>
 
 #include "clap/ClapEvents.h"
+#include "clap/EditNotes.h"
 #include "clap/ClapParams.h"
 #include "clap/ClapRenderExt.h"
 #include "driver/EffectDriver.h"
 #include "limiter/LimiterParams.h"
 #include "limiter/ProductFacts.h"
+#if TARN_CLAP_EDITOR
+#include "clap/EditorGui.h"
+#include "limiter/MeterBlock.h"
+#include "plugedit/MeterMailbox.h"
+#endif
 
 namespace ClapFace {
 
@@ -39,16 +45,38 @@ struct Instance {
     const clap_host_params_t* hostParams = nullptr;
     std::unique_ptr<Driver::EffectDriver> driver;
     EventParts parts;
+    EditNotes notes;  // from the editor, for the host
+#if TARN_CLAP_EDITOR
+    PlugEdit::MeterMailbox meters{sizeof(MeterBlock)};
+    std::unique_ptr<EditorGui> gui;
+#endif
     bool active = false;
     std::uint32_t maxFrames = 0;
     int reportedLatency = -1;  // what the host was last told (-1: nothing yet)
 
-    // The parameters the effect changed itself (a bound MIDI controller, a loaded state) told to the
-    // host as value events.
+    // What the editor did, then the parameters the effect changed itself (a bound MIDI controller, a
+    // loaded state), told to the host as gesture and value events.
     void reportEffectChanges(const clap_output_events_t* out)
     {
         if (!out)
             return;
+        for (EditNote note; notes.pop(note);) {
+            if (note.kind == EditNote::change) {
+                clap_event_param_value_t e{};
+                e.header = {sizeof e, 0, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_PARAM_VALUE, 0};
+                e.param_id = static_cast<clap_id>(note.index);
+                e.note_id = -1;
+                e.port_index = e.channel = e.key = -1;
+                e.value = note.value;
+                out->try_push(out, &e.header);
+            } else {
+                clap_event_param_gesture_t e{};
+                const auto type = note.kind == EditNote::gestureBegin ? CLAP_EVENT_PARAM_GESTURE_BEGIN : CLAP_EVENT_PARAM_GESTURE_END;
+                e.header = {sizeof e, 0, CLAP_CORE_EVENT_SPACE_ID, static_cast<std::uint16_t>(type), 0};
+                e.param_id = static_cast<clap_id>(note.index);
+                out->try_push(out, &e.header);
+            }
+        }
         const std::uint32_t changed = driver->takeEffectChanges();
         for (int i = 0; i < LimiterParams::count; ++i) {
             if (!(changed & (1u << i)))
@@ -90,10 +118,21 @@ bool CLAP_ABI init(const clap_plugin_t* plugin)
         self.hostParams = static_cast<const clap_host_params_t*>(self.host->get_extension(self.host, CLAP_EXT_PARAMS));
     }
     self.driver = Driver::EffectDriver::create(rateBeforeActivation);
+#if TARN_CLAP_EDITOR
+    if (self.driver)
+        self.driver->setMeterListener(&self.meters);
+#endif
     return self.driver != nullptr;
 }
 
-void CLAP_ABI destroy(const clap_plugin_t* plugin) { delete &of(plugin); }
+void CLAP_ABI destroy(const clap_plugin_t* plugin)
+{
+    Instance* self = &of(plugin);
+#if TARN_CLAP_EDITOR
+    self->gui.reset();
+#endif
+    delete self;
+}
 
 bool CLAP_ABI activate(const clap_plugin_t* plugin, double rate, std::uint32_t, std::uint32_t maxFrames)
 {
@@ -287,13 +326,103 @@ bool CLAP_ABI renderSet(const clap_plugin_t*, clap_plugin_render_mode) { return 
 
 const clap_plugin_render_t render = {renderHasHardRealtimeRequirement, renderSet};
 
+#if TARN_CLAP_EDITOR
+// --- the editor, in the host's X11 window, on the host's timer --------------------------------
+
+bool CLAP_ABI guiIsApiSupported(const clap_plugin_t*, const char* api, bool floating)
+{
+    return api && std::strcmp(api, CLAP_WINDOW_API_X11) == 0 && !floating;
+}
+
+bool CLAP_ABI guiPreferredApi(const clap_plugin_t*, const char** api, bool* floating)
+{
+    if (!api || !floating)
+        return false;
+    *api = CLAP_WINDOW_API_X11;
+    *floating = false;
+    return true;
+}
+
+bool CLAP_ABI guiCreate(const clap_plugin_t* plugin, const char* api, bool floating)
+{
+    Instance& self = of(plugin);
+    if (!guiIsApiSupported(plugin, api, floating) || self.gui)
+        return false;
+    try {
+        self.gui.reset(new EditorGui(*self.driver, self.notes, self.meters, self.host));
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+void CLAP_ABI guiDestroy(const clap_plugin_t* plugin) { of(plugin).gui.reset(); }
+
+bool CLAP_ABI guiSetScale(const clap_plugin_t* plugin, double scale)
+{
+    Instance& self = of(plugin);
+    return self.gui && self.gui->setScale(scale);
+}
+
+bool CLAP_ABI guiGetSize(const clap_plugin_t* plugin, std::uint32_t* width, std::uint32_t* height)
+{
+    Instance& self = of(plugin);
+    if (!self.gui || !width || !height)
+        return false;
+    self.gui->size(*width, *height);
+    return true;
+}
+
+// The editor has one size (twice it at a scale of 2): a host's resize is answered with it.
+bool CLAP_ABI guiCanResize(const clap_plugin_t*) { return false; }
+bool CLAP_ABI guiResizeHints(const clap_plugin_t*, clap_gui_resize_hints_t*) { return false; }
+bool CLAP_ABI guiAdjustSize(const clap_plugin_t* plugin, std::uint32_t* width, std::uint32_t* height)
+{
+    return guiGetSize(plugin, width, height);
+}
+bool CLAP_ABI guiSetSize(const clap_plugin_t* plugin, std::uint32_t width, std::uint32_t height)
+{
+    std::uint32_t w = 0, h = 0;
+    return guiGetSize(plugin, &w, &h) && w == width && h == height;
+}
+
+bool CLAP_ABI guiSetParent(const clap_plugin_t* plugin, const clap_window_t* window)
+{
+    Instance& self = of(plugin);
+    return self.gui && window && window->api && std::strcmp(window->api, CLAP_WINDOW_API_X11) == 0 &&
+           self.gui->setParent(window->x11);
+}
+
+bool CLAP_ABI guiSetTransient(const clap_plugin_t*, const clap_window_t*) { return false; }
+void CLAP_ABI guiSuggestTitle(const clap_plugin_t*, const char*) {}
+bool CLAP_ABI guiShow(const clap_plugin_t* plugin) { return of(plugin).gui != nullptr; }
+bool CLAP_ABI guiHide(const clap_plugin_t* plugin) { return of(plugin).gui != nullptr; }
+
+const clap_plugin_gui_t gui = {guiIsApiSupported, guiPreferredApi, guiCreate,      guiDestroy,    guiSetScale,
+                               guiGetSize,        guiCanResize,    guiResizeHints, guiAdjustSize, guiSetSize,
+                               guiSetParent,      guiSetTransient, guiSuggestTitle, guiShow,      guiHide};
+
+void CLAP_ABI onTimer(const clap_plugin_t* plugin, clap_id timer)
+{
+    Instance& self = of(plugin);
+    if (self.gui)
+        self.gui->onTimer(timer);
+}
+
+const clap_plugin_timer_support_t timerSupport = {onTimer};
+#endif
+
 const void* CLAP_ABI getExtension(const clap_plugin_t*, const char* id)
 {
     if (!id)
         return nullptr;
     const std::pair<const char*, const void*> extensions[] = {
         {CLAP_EXT_AUDIO_PORTS, &audioPorts}, {CLAP_EXT_NOTE_PORTS, &notePorts}, {CLAP_EXT_PARAMS, &params},
-        {CLAP_EXT_STATE, &state},           {CLAP_EXT_LATENCY, &latency},      {CLAP_EXT_RENDER, &render}};
+        {CLAP_EXT_STATE, &state},           {CLAP_EXT_LATENCY, &latency},      {CLAP_EXT_RENDER, &render},
+#if TARN_CLAP_EDITOR
+        {CLAP_EXT_GUI, &gui},               {CLAP_EXT_TIMER_SUPPORT, &timerSupport},
+#endif
+    };
     for (const auto& [name, extension] : extensions)
         if (std::strcmp(id, name) == 0)
             return extension;

@@ -95,6 +95,24 @@ void EffectDriver::bind(int index, std::int32_t key)
         effect->paramTable().bindKey(index, key);
 }
 
+void EffectDriver::armLearn(int index)
+{
+    if (known(index))
+        effect->armLearn(index);
+}
+
+void EffectDriver::cancelLearn() { effect->cancelLearn(); }
+
+void EffectDriver::unlearn(int index)
+{
+    if (known(index))
+        effect->unlearn(index);
+}
+
+int EffectDriver::learningParameter() const { return effect->learningParam(); }
+
+void EffectDriver::saveDefaults() { effect->saveDefaults(); }
+
 // Straight into the table: the listener hears only what the effect changes itself.
 void EffectDriver::setParameter(int index, float value) { effect->paramTable().set(index, value, nullptr); }
 

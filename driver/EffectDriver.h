@@ -63,6 +63,13 @@ public:
     // The MIDI controller bound to a parameter (the VST 2.4 binding key, -1: none), and binding one.
     std::int32_t binding(int index) const;
     void bind(int index, std::int32_t key);
+    // MIDI learn as the editor runs it: the next controller that arrives binds the armed parameter.
+    void armLearn(int index);
+    void cancelLearn();
+    void unlearn(int index);
+    int learningParameter() const;  // -1: no learn runs
+    // The current values become what a new instance starts with (the user's defaults file).
+    void saveDefaults();
 
     // --- Any thread ------------------------------------------------------------------------------
     // A normalized value, clamped; it reaches the signal at the next process call. Parameter changes

@@ -25,7 +25,8 @@ check driver -- plugedit winwrap x11wrap x11edit pixa product lv2 lv2ui clap
 # use the effect side, the editor side and the plug-in's port list, but not the Windows layers.
 check lv2ui -- winwrap product
 check lv2 -- plugedit winwrap x11wrap x11edit pixa product lv2ui clap
-check clap -- plugedit winwrap x11wrap x11edit pixa product lv2 lv2ui
+# The CLAP plug-in is one binary with its editor: it may use the editor side, never the VST 2.4 product.
+check clap -- winwrap product lv2 lv2ui
 # A format reaches the effect only through the driver, and its user interface needs no effect at all:
 # neither includes the Limiter, the Plug or the VST 2.4 layer.
 if grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"(limiter/Limiter\.h|plugcore/Plug\.h|host/)' lv2 lv2ui clap \

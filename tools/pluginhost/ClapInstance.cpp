@@ -1,6 +1,8 @@
 #include "tools/pluginhost/ClapInstance.h"
 
 #include <clap/ext/audio-ports.h>
+#include <clap/ext/gui.h>
+#include <clap/ext/timer-support.h>
 #include <clap/ext/latency.h>
 #include <clap/ext/params.h>
 #include <clap/ext/state.h>
@@ -54,15 +56,22 @@ struct InputList {
 };
 
 struct OutputList {
-    std::vector<ParameterAt>& into;
+    std::vector<ReportedEvent>& into;
     clap_output_events_t list{this, tryPush};
 
     static bool CLAP_ABI tryPush(const clap_output_events_t* l, const clap_event_header_t* e)
     {
-        if (e && e->space_id == CLAP_CORE_EVENT_SPACE_ID && e->type == CLAP_EVENT_PARAM_VALUE &&
-            e->size >= sizeof(clap_event_param_value_t)) {
+        if (!e || e->space_id != CLAP_CORE_EVENT_SPACE_ID)
+            return true;
+        auto& into = static_cast<OutputList*>(l->ctx)->into;
+        if (e->type == CLAP_EVENT_PARAM_VALUE && e->size >= sizeof(clap_event_param_value_t)) {
             const auto& p = reinterpret_cast<const clap_event_param_value_t&>(*e);
-            static_cast<OutputList*>(l->ctx)->into.push_back({e->time, static_cast<int>(p.param_id), p.value});
+            into.push_back({ReportedEvent::change, static_cast<int>(p.param_id), p.value});
+        } else if ((e->type == CLAP_EVENT_PARAM_GESTURE_BEGIN || e->type == CLAP_EVENT_PARAM_GESTURE_END) &&
+                   e->size >= sizeof(clap_event_param_gesture_t)) {
+            const auto& g = reinterpret_cast<const clap_event_param_gesture_t&>(*e);
+            into.push_back({e->type == CLAP_EVENT_PARAM_GESTURE_BEGIN ? ReportedEvent::gestureBegin : ReportedEvent::gestureEnd,
+                            static_cast<int>(g.param_id), 0.0});
         }
         return true;
     }
@@ -106,8 +115,33 @@ struct ClapHostExtensions {
     static void CLAP_ABI markDirty(const clap_host_t*) {}
     static bool CLAP_ABI isMainThread(const clap_host_t* host) { return !of(host).processing_; }
     static bool CLAP_ABI isAudioThread(const clap_host_t* host) { return of(host).processing_; }
+    static bool CLAP_ABI registerTimer(const clap_host_t* host, std::uint32_t period, clap_id* id)
+    {
+        ClapInstance& self = of(host);
+        if (!id)
+            return false;
+        *id = self.nextTimer_++;
+        self.timers_.push_back({*id, period});
+        return true;
+    }
+    static bool CLAP_ABI unregisterTimer(const clap_host_t* host, clap_id id)
+    {
+        auto& timers = of(host).timers_;
+        const auto before = timers.size();
+        timers.erase(std::remove_if(timers.begin(), timers.end(), [id](const ClapInstance::Timer& t) { return t.id == id; }),
+                     timers.end());
+        return timers.size() != before;
+    }
+    // The window is the caller's and keeps its size: a request is noted, not carried out.
+    static void CLAP_ABI resizeHintsChanged(const clap_host_t*) {}
+    static bool CLAP_ABI requestResize(const clap_host_t*, std::uint32_t, std::uint32_t) { return false; }
+    static bool CLAP_ABI requestShow(const clap_host_t*) { return false; }
+    static bool CLAP_ABI requestHide(const clap_host_t*) { return false; }
+    static void CLAP_ABI closed(const clap_host_t*, bool) {}
 
     static constexpr clap_host_latency_t latency{latencyChanged};
+    static constexpr clap_host_timer_support_t timerSupport{registerTimer, unregisterTimer};
+    static constexpr clap_host_gui_t gui{resizeHintsChanged, requestResize, requestShow, requestHide, closed};
     static constexpr clap_host_params_t params{rescan, clear, requestFlush};
     static constexpr clap_host_state_t state{markDirty};
     static constexpr clap_host_thread_check_t threadCheck{isMainThread, isAudioThread};
@@ -139,6 +173,10 @@ const void* CLAP_ABI ClapInstance::hostExtension(const clap_host_t*, const char*
         return &ClapHostExtensions::state;
     if (std::strcmp(id, CLAP_EXT_THREAD_CHECK) == 0)
         return &ClapHostExtensions::threadCheck;
+    if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0)
+        return &ClapHostExtensions::timerSupport;
+    if (std::strcmp(id, CLAP_EXT_GUI) == 0)
+        return &ClapHostExtensions::gui;
     return nullptr;
 }
 
@@ -168,6 +206,7 @@ ClapInstance::~ClapInstance()
 {
     if (!plugin_)
         return;
+    closeEditor();
     if (processing_)
         plugin_->stop_processing(plugin_);
     if (active_)
@@ -348,10 +387,67 @@ bool ClapInstance::loadChunk(bool program, const std::vector<unsigned char>& chu
 // and the plug-in's own state reader decides.
 PresetIdentity ClapInstance::presetIdentity() { return {}; }
 
-bool ClapInstance::editorSize(float, int&, int&) { return false; }
-bool ClapInstance::openEditor(void*) { return false; }
-void ClapInstance::idleEditor() {}
-void ClapInstance::closeEditor() {}
+// X11 only: the window id is what openEditor's parent carries.
+bool ClapInstance::editorSize(float scale, int& width, int& height)
+{
+    const auto* gui = static_cast<const clap_plugin_gui_t*>(extension(CLAP_EXT_GUI));
+    if (!gui || !gui->is_api_supported(plugin_, CLAP_WINDOW_API_X11, false))
+        return false;
+    if (!editorCreated_) {
+        if (!gui->create(plugin_, CLAP_WINDOW_API_X11, false))
+            return false;
+        editorCreated_ = true;
+    }
+    if (scale > 0.0f)
+        gui->set_scale(plugin_, scale);
+    std::uint32_t w = 0, h = 0;
+    if (!gui->get_size(plugin_, &w, &h))
+        return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+bool ClapInstance::openEditor(void* parent)
+{
+    int width = 0, height = 0;
+    const auto* gui = static_cast<const clap_plugin_gui_t*>(extension(CLAP_EXT_GUI));
+    if (!gui || (!editorCreated_ && !editorSize(0.0f, width, height)))
+        return false;
+    clap_window_t window{};
+    window.api = CLAP_WINDOW_API_X11;
+    window.x11 = static_cast<clap_xwnd>(reinterpret_cast<std::uintptr_t>(parent));
+    return gui->set_parent(plugin_, &window) && gui->show(plugin_);
+}
+
+// The host's turn between audio blocks: every timer fires (this host is driven by its caller's pace,
+// which is the timers' period or slower), and what the editor noted for the host is flushed.
+void ClapInstance::idleEditor()
+{
+    const auto* timer = static_cast<const clap_plugin_timer_support_t*>(extension(CLAP_EXT_TIMER_SUPPORT));
+    if (timer)
+        for (const Timer t : std::vector<Timer>(timers_))
+            timer->on_timer(plugin_, t.id);
+    flush();
+}
+
+void ClapInstance::closeEditor()
+{
+    const auto* gui = static_cast<const clap_plugin_gui_t*>(extension(CLAP_EXT_GUI));
+    if (gui && editorCreated_)
+        gui->destroy(plugin_);
+    editorCreated_ = false;
+}
+
+void ClapInstance::flush()
+{
+    const auto* p = static_cast<const clap_plugin_params_t*>(extension(CLAP_EXT_PARAMS));
+    if (!p)
+        return;
+    InputList none;
+    OutputList reported{reported_};
+    p->flush(plugin_, &none.list, &reported.list);
+}
 
 void ClapInstance::describe(std::ostream& out)
 {
@@ -379,7 +475,16 @@ void ClapInstance::describe(std::ostream& out)
 
 std::vector<ParameterAt> ClapInstance::takeReportedChanges()
 {
-    std::vector<ParameterAt> taken;
+    std::vector<ParameterAt> values;
+    for (const ReportedEvent& e : takeReportedEvents())
+        if (e.kind == ReportedEvent::change)
+            values.push_back({0, e.index, e.value});
+    return values;
+}
+
+std::vector<ReportedEvent> ClapInstance::takeReportedEvents()
+{
+    std::vector<ReportedEvent> taken;
     taken.swap(reported_);
     return taken;
 }

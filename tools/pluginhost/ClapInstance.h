@@ -24,6 +24,13 @@ struct ParameterAt {
     double value = 0.0;
 };
 
+// What the plug-in told the host about a parameter: a value, or a gesture's begin or end.
+struct ReportedEvent {
+    enum Kind { change, gestureBegin, gestureEnd } kind;
+    int index;
+    double value;
+};
+
 class ClapInstance final : public HostedPlugin {
 public:
     // Made by the factory and initialised; null with a reason.
@@ -59,8 +66,11 @@ public:
     void describe(std::ostream& out) override;
 
     // Parameter values the plug-in reported as output events (a MIDI-learnt controller moving one),
-    // taken.
+    // taken; and everything it reported, gestures too, in order.
     std::vector<ParameterAt> takeReportedChanges();
+    std::vector<ReportedEvent> takeReportedEvents();
+    // A process call with no audio to speak of, as hosts make when the plug-in asks for a flush.
+    void flush();
     // How often the plug-in told the host its latency changed.
     int latencyChanges() const { return latencyChanged_; }
     const clap_plugin_t* plugin() const { return plugin_; }
@@ -82,7 +92,15 @@ private:
     const clap_plugin_t* plugin_ = nullptr;
     bool active_ = false, processing_ = false;
     int latencyChanged_ = 0;
-    std::vector<ParameterAt> reported_;
+    std::vector<ReportedEvent> reported_;
+    // The editor: the host's timers (period, next due), and whether it is open.
+    struct Timer {
+        clap_id id;
+        std::uint32_t period;
+    };
+    std::vector<Timer> timers_;
+    clap_id nextTimer_ = 1;
+    bool editorCreated_ = false;
     friend struct ClapHostExtensions;
 };
 
