@@ -1,6 +1,7 @@
 // Doubles processed side by side with the compiler's vector extensions: pairs (the left and right
-// channel, or two neighbouring frames; SSE2 on x86) and, where the processor has AVX2, fours. Each lane
-// goes through exactly the operations a scalar would, so results are the same bits whatever the width.
+// channel, or two neighbouring frames; SSE2 on x86), fours where the processor has AVX2 and eights
+// where it has AVX-512. Each lane goes through exactly the operations a scalar would, so results are
+// the same bits whatever the width.
 #pragma once
 
 #include <cstdint>
@@ -18,9 +19,12 @@
 #include <immintrin.h>
 #endif
 
-// Code built for AVX2 lives in a namespace of its own, so the linker never hands an inline function
-// compiled for AVX2 to a caller built for any processor.
-#if defined(__AVX2__)
+// Code built for AVX2 or AVX-512 lives in a namespace of its own, so the linker never hands an inline
+// function compiled for them to a caller built for any processor.
+#if defined(__AVX512F__) && defined(__AVX512DQ__)
+#define TARN_LANES_EIGHTS 1
+#define TARN_LANES_ISA avx512
+#elif defined(__AVX2__)
 #define TARN_LANES_ISA avx2
 #else
 #define TARN_LANES_ISA base
@@ -36,6 +40,9 @@ typedef std::int64_t FourMask __attribute__((vector_size(32)));
 typedef std::uint64_t UnsignedMask __attribute__((vector_size(16)));
 typedef std::uint64_t UnsignedFourMask __attribute__((vector_size(32)));
 typedef std::uint32_t Quad __attribute__((vector_size(16)));  // four 32-bit words
+typedef double Eight __attribute__((vector_size(64)));
+typedef std::int64_t EightMask __attribute__((vector_size(64)));
+typedef std::uint64_t UnsignedEightMask __attribute__((vector_size(64)));
 
 template <typename V> struct Traits;
 template <> struct Traits<Pair> {
@@ -47,6 +54,11 @@ template <> struct Traits<Four> {
     using MaskType = FourMask;
     using UnsignedType = UnsignedFourMask;
     static constexpr int lanes = 4;
+};
+template <> struct Traits<Eight> {
+    using MaskType = EightMask;
+    using UnsignedType = UnsignedEightMask;
+    static constexpr int lanes = 8;
 };
 template <typename V> using MaskOf = typename Traits<V>::MaskType;
 template <typename V> using UnsignedOf = typename Traits<V>::UnsignedType;
@@ -76,6 +88,13 @@ inline bool any(Mask m) { return _mm_movemask_pd(reinterpret_cast<__m128d>(m)) !
 #if defined(__AVX2__)
 inline bool any(FourMask m) { return _mm256_movemask_pd(reinterpret_cast<__m256d>(m)) != 0; }
 #endif
+#if defined(TARN_LANES_EIGHTS)
+inline bool any(EightMask m)
+{
+    const __m512i v = reinterpret_cast<__m512i>(m);
+    return _mm512_test_epi64_mask(v, v) != 0;
+}
+#endif
 
 template <typename V> inline V abs(V x) { return fromBits<V>(bits(x) & INT64_MAX); }
 
@@ -92,6 +111,14 @@ inline Four clipped(Four x)
 {
     const __m256d raised = _mm256_max_pd(reinterpret_cast<__m256d>(x), _mm256_set1_pd(-1.0));
     return reinterpret_cast<Four>(_mm256_min_pd(raised, _mm256_set1_pd(1.0)));
+}
+#endif
+#if defined(TARN_LANES_EIGHTS)
+inline Eight clipped(Eight x)
+{
+    // Like maxpd, vmaxpd keeps its first operand only when it is the greater, so NaN gives -1 here too.
+    const __m512d raised = _mm512_max_pd(reinterpret_cast<__m512d>(x), _mm512_set1_pd(-1.0));
+    return reinterpret_cast<Eight>(_mm512_min_pd(raised, _mm512_set1_pd(1.0)));
 }
 #endif
 

@@ -1,4 +1,4 @@
-// Natural logarithm and exponential of two or four doubles at once, to full double precision (about half
+// Natural logarithm and exponential of two, four or eight doubles at once, to full double precision (about half
 // a unit in the last place, as good as the platform libraries), table-driven and, for ordinary arguments,
 // without branches, so they run in vector registers. The same bits come out on every platform, target
 // and width, which the C library's functions do not promise.
@@ -36,6 +36,13 @@ inline Lanes::Mask truncated(Lanes::Pair x)
 inline Lanes::FourMask truncated(Lanes::Four x)
 {
     return reinterpret_cast<Lanes::FourMask>(_mm256_cvtepi32_epi64(_mm256_cvttpd_epi32(reinterpret_cast<__m256d>(x))));
+}
+#endif
+
+#if defined(TARN_LANES_EIGHTS)
+inline Lanes::EightMask truncated(Lanes::Eight x)
+{
+    return reinterpret_cast<Lanes::EightMask>(_mm512_cvttpd_epi64(reinterpret_cast<__m512d>(x)));
 }
 #endif
 
@@ -94,6 +101,29 @@ inline void columns(const double* table, Lanes::FourMask i, Lanes::Four& a, Lane
 
 inline void columns(const double* table, Lanes::FourMask i, Lanes::Four& a, Lanes::Four& b, Lanes::Four& c,
                     Lanes::Four& d)
+{
+    a = gathered(table, i, 4);
+    b = gathered(table + 1, i, 4);
+    c = gathered(table + 2, i, 4);
+    d = gathered(table + 3, i, 4);
+}
+#endif
+
+#if defined(TARN_LANES_EIGHTS)
+inline Lanes::Eight gathered(const double* column, Lanes::EightMask i, int rowLength)
+{
+    return reinterpret_cast<Lanes::Eight>(
+        _mm512_i64gather_pd(reinterpret_cast<__m512i>(i * rowLength), column, sizeof(double)));
+}
+
+inline void columns(const double* table, Lanes::EightMask i, Lanes::Eight& a, Lanes::Eight& b)
+{
+    a = gathered(table, i, 2);
+    b = gathered(table + 1, i, 2);
+}
+
+inline void columns(const double* table, Lanes::EightMask i, Lanes::Eight& a, Lanes::Eight& b, Lanes::Eight& c,
+                    Lanes::Eight& d)
 {
     a = gathered(table, i, 4);
     b = gathered(table + 1, i, 4);

@@ -136,8 +136,9 @@ template <typename V> void finishOutput(const VectorPasses::FinishPass& pass, in
 // The main pass's state and pointers in locals, so stores into the arrays cannot alias them.
 template <typename V> struct MainPassLoop {
     static constexpr int lanes = Lanes::lanesOf<V>;
-    // Four frames: a whole number of vectors, few enough that both recurrences stay in the processor's view.
-    static constexpr int chunk = 4;
+    // Four frames (eight with eight lanes): a whole number of vectors, few enough that both recurrences
+    // stay in the processor's view.
+    static constexpr int chunk = lanes > 4 ? lanes : 4;
     // A chunk's values kept in registers from one step of the loop to the next.
     struct Chunk {
         V part[chunk / lanes];

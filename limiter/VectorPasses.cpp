@@ -8,9 +8,9 @@ namespace VectorPasses {
 
 namespace {
 
-std::atomic<bool> foursAllowed{true};
+std::atomic<bool> foursAllowed{true}, eightsAllowed{true};
 
-// Only the Linux builds have the four-lane passes: in the Windows builds the compiler may spill 32-byte
+// Only the Linux builds have the four- and eight-lane passes: in the Windows builds the compiler may spill 32-byte
 // values to stack slots the system aligns to less (see limiter/CMakeLists.txt).
 #if TARN_HAVE_FOURS
 // Asked once when the library loads, so the audio thread never meets a guarded first-time initialisation.
@@ -18,12 +18,22 @@ const bool foursAvailable = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"
 
 bool useFours() { return foursAvailable && foursAllowed.load(std::memory_order_relaxed); }
 #endif
+#if TARN_HAVE_EIGHTS
+const bool eightsAvailable =
+    (__builtin_cpu_init(), __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512dq") != 0);
+
+bool useEights() { return eightsAvailable && eightsAllowed.load(std::memory_order_relaxed); }
+#endif
 
 }  // namespace
 
 void levelLogs(const double* left, const double* right, double* out, int frames, double inputGain,
                double compensation)
 {
+#if TARN_HAVE_EIGHTS
+    if (useEights())
+        return levelLogsEights(left, right, out, frames, inputGain, compensation);
+#endif
 #if TARN_HAVE_FOURS
     if (useFours())
         return levelLogsFours(left, right, out, frames, inputGain, compensation);
@@ -33,6 +43,10 @@ void levelLogs(const double* left, const double* right, double* out, int frames,
 
 void gainsFromReductions(double* values, int frames)
 {
+#if TARN_HAVE_EIGHTS
+    if (useEights())
+        return gainsFromReductionsEights(values, frames);
+#endif
 #if TARN_HAVE_FOURS
     if (useFours())
         return gainsFromReductionsFours(values, frames);
@@ -51,6 +65,10 @@ void ditherNoise(Lanes::Quad& draws, double* left, double* right, int frames, do
 
 void finishOutput(const FinishPass& pass, int frames, MeterExtremes& extremes)
 {
+#if TARN_HAVE_EIGHTS
+    if (useEights())
+        return finishOutputEights(pass, frames, extremes);
+#endif
 #if TARN_HAVE_FOURS
     if (useFours())
         return finishOutputFours(pass, frames, extremes);
@@ -60,6 +78,10 @@ void finishOutput(const FinishPass& pass, int frames, MeterExtremes& extremes)
 
 void mainPass(MainPass& pass, int frames)
 {
+#if TARN_HAVE_EIGHTS
+    if (useEights())
+        return mainPassEights(pass, frames);
+#endif
 #if TARN_HAVE_FOURS
     if (useFours())
         return mainPassFours(pass, frames);
@@ -68,5 +90,20 @@ void mainPass(MainPass& pass, int frames)
 }
 
 void allowFours(bool allowed) { foursAllowed.store(allowed, std::memory_order_relaxed); }
+
+void allowEights(bool allowed) { eightsAllowed.store(allowed, std::memory_order_relaxed); }
+
+int widestLanes()
+{
+#if TARN_HAVE_EIGHTS
+    if (eightsAvailable)
+        return 8;
+#endif
+#if TARN_HAVE_FOURS
+    if (foursAvailable)
+        return 4;
+#endif
+    return 2;
+}
 
 }  // namespace VectorPasses

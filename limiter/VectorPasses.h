@@ -1,5 +1,5 @@
-// The limiter's vector passes, four frames at a time where the processor has AVX2 and two elsewhere;
-// both widths give the same bits.
+// The limiter's vector passes, eight frames at a time where the processor has AVX-512, four where it
+// has AVX2 and two elsewhere; every width gives the same bits.
 #pragma once
 
 #include "limiter/GainFollower.h"
@@ -66,8 +66,12 @@ struct FinishPass {
 };
 void finishOutput(const FinishPass& pass, int frames, MeterExtremes& extremes);
 
-// Tests run both widths: false keeps to pairs even where AVX2 is there.
+// Tests run every width: false keeps to pairs even where AVX2 is there, and to fours (or pairs) where
+// AVX-512 is.
 void allowFours(bool allowed);
+void allowEights(bool allowed);
+// The widest the processor and the build offer: 2, 4 or 8.
+int widestLanes();
 
 // The wide versions, built for AVX2 where the build has them (TARN_HAVE_FOURS); only called when the
 // processor has it.
@@ -77,5 +81,11 @@ void gainsFromReductionsFours(double* values, int frames);
 void ditherNoiseFours(Lanes::Quad& draws, double* left, double* right, int frames, double amplitude);
 void mainPassFours(MainPass& pass, int frames);
 void finishOutputFours(const FinishPass& pass, int frames, MeterExtremes& extremes);
+// The same for AVX-512 (TARN_HAVE_EIGHTS).
+void levelLogsEights(const double* left, const double* right, double* out, int frames, double inputGain,
+                     double compensation);
+void gainsFromReductionsEights(double* values, int frames);
+void mainPassEights(MainPass& pass, int frames);
+void finishOutputEights(const FinishPass& pass, int frames, MeterExtremes& extremes);
 
 }  // namespace VectorPasses

@@ -3,6 +3,8 @@
 // split, publishing state or input (silence, overs, absurd values).
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -146,14 +148,20 @@ TEST(LimiterReference, EveryBitAgreesWithTheFrameByFrameDefinition)
         {768000.0f, true, {0.8f, 0.7f, 0.2f, 1.0f, 1.0f}, {0.4f, 0.0f, 1.0f, 0.0f, 0.0f}},
     };
     const Stereo in = testSignal(40000);
-    // Pairs everywhere, then fours where the processor has them: the same bits either way.
-    for (const bool fours : {false, true}) {
-        VectorPasses::allowFours(fours);
+    // Pairs everywhere, then fours and eights where the processor has them: the same bits every way.
+    for (const int lanes : {2, 4, 8}) {
+        VectorPasses::allowFours(lanes >= 4);
+        VectorPasses::allowEights(lanes >= 8);
+        if (lanes > VectorPasses::widestLanes()) {
+            std::printf("[ NOTE     ] %d lanes: this processor has no such width; not run\n", lanes);
+            continue;
+        }
         for (const Case& c : cases) {
-            SCOPED_TRACE(testing::Message() << c.rate << " Hz, " << (c.publishing ? "publishing" : "no editor")
-                                            << (fours ? ", four lanes where available" : ", pairs"));
+            SCOPED_TRACE(testing::Message() << c.rate << " Hz, " << (c.publishing ? "publishing" : "no editor") << ", "
+                                            << lanes << " lanes");
             compareWithReference(c, in);
         }
     }
     VectorPasses::allowFours(true);
+    VectorPasses::allowEights(true);
 }
