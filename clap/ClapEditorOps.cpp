@@ -30,15 +30,9 @@ float ClapEditorOps::defaultValue(int index)
     return index >= 0 && index < LimiterParams::count ? LimiterParams::declarations[index].defaultValue : 0.0f;
 }
 
-// As the effect answers a VST 2.4 host: at most 7 characters of text, and the unit label.
 void ClapEditorOps::displayText(int index, float value, char* text, char* unit)
 {
-    char shown[8] = {};
-    if (!ParamUnits::displayText(index, value, shown, sizeof shown))
-        shown[0] = 0;
-    std::memcpy(text, shown, sizeof shown);
-    const bool known = index >= 0 && index < LimiterParams::count;
-    std::strcpy(unit, known ? LimiterParams::hostLabel(LimiterParams::declarations[index]) : "");
+    ParamUnits::editorText(index, value, text, unit);
 }
 
 const char* ClapEditorOps::productName() { return ProductFacts::name; }

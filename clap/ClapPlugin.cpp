@@ -43,6 +43,7 @@ struct Instance {
     const clap_host_t* host = nullptr;
     const clap_host_latency_t* hostLatency = nullptr;
     const clap_host_params_t* hostParams = nullptr;
+    const clap_host_thread_check_t* threadCheck = nullptr;
     std::unique_ptr<Driver::EffectDriver> driver;
     EventParts parts;
     EditNotes notes;  // from the editor, for the host
@@ -53,6 +54,10 @@ struct Instance {
     bool active = false;
     std::uint32_t maxFrames = 0;
     int reportedLatency = -1;  // what the host was last told (-1: nothing yet)
+
+    // Where the host can tell: false for a call CLAP keeps to the main thread that comes on another (the
+    // audio thread must never rebuild the effect, load a state or open a window).
+    bool onMainThread() const { return !threadCheck || threadCheck->is_main_thread(host); }
 
     // What the editor did, then the parameters the effect changed itself (a bound MIDI controller, a
     // loaded state), told to the host as gesture and value events.
@@ -116,6 +121,8 @@ bool CLAP_ABI init(const clap_plugin_t* plugin)
     if (self.host && self.host->get_extension) {
         self.hostLatency = static_cast<const clap_host_latency_t*>(self.host->get_extension(self.host, CLAP_EXT_LATENCY));
         self.hostParams = static_cast<const clap_host_params_t*>(self.host->get_extension(self.host, CLAP_EXT_PARAMS));
+        self.threadCheck =
+            static_cast<const clap_host_thread_check_t*>(self.host->get_extension(self.host, CLAP_EXT_THREAD_CHECK));
     }
     self.driver = Driver::EffectDriver::create(rateBeforeActivation);
 #if TARN_CLAP_EDITOR
@@ -137,7 +144,7 @@ void CLAP_ABI destroy(const clap_plugin_t* plugin)
 bool CLAP_ABI activate(const clap_plugin_t* plugin, double rate, std::uint32_t, std::uint32_t maxFrames)
 {
     Instance& self = of(plugin);
-    if (!self.driver || !self.driver->setRate(rate))
+    if (!self.driver || !self.onMainThread() || !self.driver->setRate(rate))
         return false;
     self.maxFrames = maxFrames;
     self.active = true;
@@ -282,7 +289,7 @@ bool CLAP_ABI stateSave(const clap_plugin_t* plugin, const clap_ostream_t* strea
 
 bool CLAP_ABI stateLoad(const clap_plugin_t* plugin, const clap_istream_t* stream)
 {
-    if (!stream)
+    if (!stream || !of(plugin).onMainThread())
         return false;
     std::vector<unsigned char> chunk;
     unsigned char buffer[4096];
@@ -346,7 +353,7 @@ bool CLAP_ABI guiPreferredApi(const clap_plugin_t*, const char** api, bool* floa
 bool CLAP_ABI guiCreate(const clap_plugin_t* plugin, const char* api, bool floating)
 {
     Instance& self = of(plugin);
-    if (!guiIsApiSupported(plugin, api, floating) || self.gui)
+    if (!guiIsApiSupported(plugin, api, floating) || self.gui || !self.onMainThread())
         return false;
     try {
         self.gui.reset(new EditorGui(*self.driver, self.notes, self.meters, self.host));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace ParamUnits {
 
@@ -88,6 +89,16 @@ bool displayText(int index, float v, char* text, std::size_t size)
         break;
     }
     return true;
+}
+
+void editorText(int index, float v, char* text, char* unit)
+{
+    char shown[8] = {};
+    if (!displayText(index, v, shown, sizeof shown))
+        shown[0] = 0;
+    std::memcpy(text, shown, sizeof shown);
+    const bool known = index >= 0 && index < LimiterParams::count;
+    std::strcpy(unit, known ? LimiterParams::hostLabel(LimiterParams::declarations[index]) : "");
 }
 
 }  // namespace ParamUnits

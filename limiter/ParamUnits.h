@@ -22,4 +22,8 @@ float normalizedValue(int index, double shown);
 // with its terminator; false (text untouched) for an index that is no parameter.
 bool displayText(int index, float v, char* text, std::size_t size);
 
+// What an editor shows, as the effect answers a VST 2.4 host: at most 7 characters of text (empty for an
+// index that is no parameter), and the unit label beside it. Both buffers hold at least 8 bytes.
+void editorText(int index, float v, char* text, char* unit);
+
 }  // namespace ParamUnits

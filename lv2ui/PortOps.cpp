@@ -46,15 +46,7 @@ void PortOps::grab(int index, bool grabbed)
 // The description's default: what the host's own reset gives too.
 float PortOps::defaultValue(int index) { return known(index) ? LimiterParams::declarations[index].defaultValue : 0.0f; }
 
-// As the effect answers a VST host: at most 7 characters of text, and the unit label.
-void PortOps::displayText(int index, float value, char* text, char* unit)
-{
-    char shown[8] = {};
-    if (!ParamUnits::displayText(index, value, shown, sizeof shown))
-        shown[0] = 0;
-    std::memcpy(text, shown, sizeof shown);
-    std::strcpy(unit, known(index) ? LimiterParams::hostLabel(LimiterParams::declarations[index]) : "");
-}
+void PortOps::displayText(int index, float value, char* text, char* unit) { ParamUnits::editorText(index, value, text, unit); }
 
 const char* PortOps::productName() { return ProductFacts::name; }
 

@@ -3,7 +3,11 @@
 // formats and bad states refused; controllers through the note port; texts both ways; the latency.
 #include <gtest/gtest.h>
 
+#include <clap/entry.h>
 #include <clap/ext/params.h>
+#include <clap/ext/state.h>
+#include <clap/ext/thread-check.h>
+#include <clap/plugin-factory.h>
 
 #include <cstring>
 #include <vector>
@@ -255,4 +259,34 @@ TEST(ClapPlugin, TextsBothWaysAndWhatItTellsTheHost)
     EXPECT_EQ(clap->latencyChanges(), 1);
     auto nowhere = clapFile()->instantiateClap(error);
     EXPECT_FALSE(nowhere->start(100.0, 512, false, error));
+}
+
+// Where the host says the caller is not its main thread, the calls CLAP keeps to the main thread are
+// refused: the audio thread must never rebuild the effect, load a state or open a window.
+TEST(ClapPlugin, MainThreadCallsAreRefusedElsewhere)
+{
+    VstHost::PluginLibrary library;
+    ASSERT_TRUE(library.open(VstHost::programFolder() + "../Tarn.clap")) << library.error();
+    const auto* entry = static_cast<const clap_plugin_entry_t*>(library.symbol("clap_entry"));
+    ASSERT_NE(entry, nullptr);
+    ASSERT_TRUE(entry->init(""));
+    static const clap_host_thread_check_t elsewhere = {[](const clap_host_t*) { return false; },
+                                                       [](const clap_host_t*) { return true; }};
+    clap_host_t host{CLAP_VERSION, nullptr, "test", "", "", "1",
+                     [](const clap_host_t*, const char* id) -> const void* {
+                         return std::strcmp(id, CLAP_EXT_THREAD_CHECK) == 0 ? &elsewhere : nullptr;
+                     },
+                     [](const clap_host_t*) {}, [](const clap_host_t*) {}, [](const clap_host_t*) {}};
+    const auto* factory = static_cast<const clap_plugin_factory_t*>(entry->get_factory(CLAP_PLUGIN_FACTORY_ID));
+    ASSERT_NE(factory, nullptr);
+    const clap_plugin_t* plugin = factory->create_plugin(factory, &host, "com.quellbrook.tarn");
+    ASSERT_NE(plugin, nullptr);
+    ASSERT_TRUE(plugin->init(plugin));
+    EXPECT_FALSE(plugin->activate(plugin, 48000.0, 1, 512));
+    const auto* state = static_cast<const clap_plugin_state_t*>(plugin->get_extension(plugin, CLAP_EXT_STATE));
+    ASSERT_NE(state, nullptr);
+    clap_istream_t empty{nullptr, [](const clap_istream_t*, void*, std::uint64_t) -> std::int64_t { return 0; }};
+    EXPECT_FALSE(state->load(plugin, &empty));
+    plugin->destroy(plugin);
+    entry->deinit();
 }

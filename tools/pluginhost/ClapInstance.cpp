@@ -113,8 +113,8 @@ struct ClapHostExtensions {
     static void CLAP_ABI clear(const clap_host_t*, clap_id, clap_param_clear_flags) {}
     static void CLAP_ABI requestFlush(const clap_host_t*) {}
     static void CLAP_ABI markDirty(const clap_host_t*) {}
-    static bool CLAP_ABI isMainThread(const clap_host_t* host) { return !of(host).processing_; }
-    static bool CLAP_ABI isAudioThread(const clap_host_t* host) { return of(host).processing_; }
+    static bool CLAP_ABI isMainThread(const clap_host_t* host) { return !of(host).inProcess_; }
+    static bool CLAP_ABI isAudioThread(const clap_host_t* host) { return of(host).inProcess_; }
     static bool CLAP_ABI registerTimer(const clap_host_t* host, std::uint32_t period, clap_id* id)
     {
         ClapInstance& self = of(host);
@@ -274,7 +274,9 @@ void ClapInstance::run(Sample** in, Sample** out, int frames, const std::vector<
     process.audio_inputs_count = process.audio_outputs_count = 1;
     process.in_events = &events.list;
     process.out_events = &reported.list;
+    inProcess_ = true;
     plugin_->process(plugin_, &process);
+    inProcess_ = false;
 }
 
 void ClapInstance::process(float** in, float** out, int frames, const std::vector<MidiAt>& midi)

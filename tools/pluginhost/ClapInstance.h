@@ -91,6 +91,7 @@ private:
     clap_host_t host_{};
     const clap_plugin_t* plugin_ = nullptr;
     bool active_ = false, processing_ = false;
+    bool inProcess_ = false;  // inside the plug-in's process: the audio thread, as far as it asks
     int latencyChanged_ = 0;
     std::vector<ReportedEvent> reported_;
     // The editor: the host's timers (period, next due), and whether it is open.
