@@ -1,0 +1,104 @@
+// A VST3 plug-in as a HostedPlugin: the bundle's module loaded and entered, its audio module class
+// made through the factory and driven from one thread, as hosts do when they render offline. The
+// component must be its own edit controller (a single component), as Tarn's is.
+#pragma once
+
+#include <travesty/audio_processor.h>
+#include <travesty/component.h>
+#include <travesty/edit_controller.h>
+#include <travesty/factory.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tools/pluginhost/HostedPlugin.h"
+#include "tools/vsthost/PluginLibrary.h"
+
+namespace PluginHost {
+
+struct Vst3Change {
+    std::uint32_t frame = 0;
+    v3_param_id id = 0;
+    double value = 0.0;
+};
+
+class Vst3Instance final : public HostedPlugin {
+public:
+    static std::unique_ptr<Vst3Instance> create(v3_plugin_factory** factory, const v3_tuid classId, std::string& error);
+    ~Vst3Instance() override;
+
+    const char* formatName() const override { return "VST3"; }
+    bool start(double sampleRate, int maxFrames, bool doublePrecision, std::string& error) override;
+    int latency() override;
+    void process(float** in, float** out, int frames, const std::vector<MidiAt>& midi) override;
+    void process(double** in, double** out, int frames, const std::vector<MidiAt>& midi) override;
+    // The same with parameter changes (by VST3 parameter ID) at their frames.
+    void process(float** in, float** out, int frames, const std::vector<Vst3Change>& changes);
+    void process(double** in, double** out, int frames, const std::vector<Vst3Change>& changes);
+    int parameterCount() override { return static_cast<int>(visible_.size()); }
+    float parameter(int index) override;
+    void setParameter(int index, float value) override;
+    std::string parameterName(int index) override;
+    std::string parameterDisplay(int index) override;
+    std::string parameterLabel(int index) override;
+    int programCount() override { return 0; }
+    int currentProgram() override { return 0; }
+    std::string programName() override { return {}; }
+    std::vector<unsigned char> saveChunk(bool program) override;
+    bool loadChunk(bool program, const std::vector<unsigned char>& chunk) override;
+    PresetIdentity presetIdentity() override;
+    bool editorSize(float, int&, int&) override { return false; }
+    bool openEditor(void*) override { return false; }
+    void idleEditor() override {}
+    void closeEditor() override {}
+    void describe(std::ostream& out) override;
+
+    // Changes the plug-in reported from its process calls (a MIDI-learnt controller), taken; and the
+    // restartComponent flags it sent.
+    std::vector<Vst3Change> takeReportedChanges();
+    int restartFlags() const { return restartFlags_; }
+    v3_audio_processor** processor() const { return processor_; }
+    v3_edit_controller** controller() const { return controller_; }
+    // The state as the component answers getState, and a state for setState (V3_OK: true).
+    std::vector<unsigned char> componentState();
+    bool setComponentState(const std::vector<unsigned char>& state);
+
+private:
+    Vst3Instance() = default;
+    template <class Sample>
+    void run(Sample** in, Sample** out, int frames, std::vector<Vst3Change> changes);
+    v3_param_info info(int index);
+
+    v3_component** component_ = nullptr;
+    v3_audio_processor** processor_ = nullptr;
+    v3_edit_controller** controller_ = nullptr;
+    v3_tuid classId_{};
+    bool active_ = false, doubles_ = false;
+    int restartFlags_ = 0;
+    std::vector<v3_param_id> visible_;  // the parameters a user sees: not hidden
+    std::vector<Vst3Change> pending_;    // values set between process calls, for the next one
+    std::vector<Vst3Change> reported_;
+
+public:
+    struct Handler;  // the component handler we hand the plug-in (public for its function table)
+
+private:
+    std::unique_ptr<Handler> handler_;
+};
+
+// A .vst3 bundle (or a Windows single-file module), entered while instances live.
+class Vst3File final : public PluginFile {
+public:
+    static std::unique_ptr<Vst3File> open(const std::string& path, std::string& error);
+    ~Vst3File() override;
+    std::unique_ptr<HostedPlugin> instantiate(std::string& error) override;
+    std::unique_ptr<Vst3Instance> instantiateVst3(std::string& error);
+
+private:
+    VstHost::PluginLibrary library_;
+    v3_plugin_factory** factory_ = nullptr;
+    v3_tuid classId_{};
+};
+
+}  // namespace PluginHost
