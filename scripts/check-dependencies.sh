@@ -19,19 +19,20 @@ check() {  # folders... -- forbidden include prefixes...
     status=1
   fi
 }
-check host plugcore limiter -- plugedit winwrap x11wrap x11edit pixa product driver lv2 lv2ui clap
-check driver -- plugedit winwrap x11wrap x11edit pixa product lv2 lv2ui clap
+check host plugcore limiter -- plugedit winwrap x11wrap x11edit pixa product driver lv2 lv2ui clap vst3
+check driver -- plugedit winwrap x11wrap x11edit pixa product lv2 lv2ui clap vst3
 # The LV2 plug-in binary is the effect alone; its editor is a binary of its own (lv2ui/), which may
 # use the effect side, the editor side and the plug-in's port list, but not the Windows layers.
 check lv2ui -- winwrap product
 check lv2 -- plugedit winwrap x11wrap x11edit pixa product lv2ui clap
 # The CLAP plug-in is one binary with its editor: it may use the editor side, never the VST 2.4 product.
-check clap -- winwrap product lv2 lv2ui
+check clap -- winwrap product lv2 lv2ui vst3
+check vst3 -- plugedit winwrap x11wrap x11edit pixa product lv2 lv2ui clap
 # A format reaches the effect only through the driver, and its user interface needs no effect at all:
 # neither includes the Limiter, the Plug or the VST 2.4 layer.
-if grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"(limiter/Limiter\.h|plugcore/Plug\.h|host/)' lv2 lv2ui clap \
+if grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"(limiter/Limiter\.h|plugcore/Plug\.h|host/)' lv2 lv2ui clap vst3 \
     --include='*.h' --include='*.cpp'; then
-  echo "FAIL: lv2, lv2ui and clap must not reach the effect but through driver/ (above)" >&2
+  echo "FAIL: lv2, lv2ui, clap and vst3 must not reach the effect but through driver/ (above)" >&2
   status=1
 fi
 check host -- plugcore limiter

@@ -1,0 +1,268 @@
+// Tarn.vst3 through our VST3 host: the same output as the VST 2.4 plug-in, sample for sample, in
+// blocks of any length with automation at offsets; the state both ways and the forms migrating hosts
+// hand over; controllers through the MIDI mapping; texts; the bypass keeping the latency; the latency
+// following the rate.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "bench/BenchSignal.h"
+#include "plugcore/MidiKeys.h"
+#include "plugcore/Plug.h"
+#include "tools/pluginhost/Vst2Plugin.h"
+#include "tools/pluginhost/Vst3Instance.h"
+#include "tools/render/PresetFile.h"
+
+using PluginHost::MidiAt;
+using PluginHost::Vst3Change;
+using PluginHost::Vst3File;
+using PluginHost::Vst3Instance;
+
+namespace {
+
+constexpr int signalFrames = 3 * 4096 + 123;
+
+std::unique_ptr<Vst3File>& vst3File()
+{
+    static std::unique_ptr<Vst3File> file;
+    if (!file) {
+        std::string error;
+        file = Vst3File::open(VstHost::programFolder() + "../Tarn.vst3", error);
+        EXPECT_TRUE(file) << error;
+    }
+    return file;
+}
+
+// The VST 2.4 plug-in built alongside, a library of its own (each library has its own dither generator:
+// rendering both formats in step keeps them at the same draw).
+std::unique_ptr<PluginHost::Vst2File>& vstFile()
+{
+    static std::unique_ptr<PluginHost::Vst2File> file;
+    if (!file) {
+        std::string error;
+#if defined(_WIN32)
+        file = PluginHost::Vst2File::open(VstHost::programFolder() + "../Tarn.dll", error);
+#else
+        file = PluginHost::Vst2File::open(VstHost::programFolder() + "../Tarn.so", error);
+#endif
+        EXPECT_TRUE(file) << error;
+    }
+    return file;
+}
+
+std::unique_ptr<Vst3Instance> startedVst3(double rate = 44100.0, bool doubles = false)
+{
+    std::string error;
+    auto instance = vst3File()->instantiateVst3(error);
+    EXPECT_TRUE(instance) << error;
+    if (instance) {
+        EXPECT_TRUE(instance->start(rate, 4096, doubles, error)) << error;
+    }
+    return instance;
+}
+
+std::unique_ptr<PluginHost::HostedPlugin> startedVst(double rate = 44100.0)
+{
+    std::string error;
+    auto instance = vstFile()->instantiate(error);
+    instance->start(rate, 4096, false, error);
+    return instance;
+}
+
+template <class Sample>
+struct Stereo {
+    std::vector<Sample> left = std::vector<Sample>(signalFrames), right = std::vector<Sample>(signalFrames);
+    Stereo()
+    {
+        std::vector<float> l(signalFrames), r(signalFrames);
+        fillLimitedSignal(l, r);
+        std::copy(l.begin(), l.end(), left.begin());
+        std::copy(r.begin(), r.end(), right.begin());
+    }
+    bool operator==(const Stereo& o) const
+    {
+        return std::memcmp(left.data(), o.left.data(), left.size() * sizeof(Sample)) == 0 &&
+               std::memcmp(right.data(), o.right.data(), right.size() * sizeof(Sample)) == 0;
+    }
+};
+
+const Vst3Change automation[] = {{0, 0, 0.5},    {700, 1, 0.2},  {701, 0, 0.3},  {4096, 2, 1.0},
+                                 {5000, 3, 1.0}, {8191, 4, 0.0}, {9000, 0, 0.9}, {12000, 1, 0.8}};
+
+// As a VST 2.4 host plays automation: the block cut where a change falls, the value set between.
+template <class Sample>
+Stereo<Sample> renderVst(const Stereo<Sample>& in)
+{
+    auto vst = startedVst();
+    Stereo<Sample> out;
+    std::size_t next = 0;
+    for (int at = 0; at < signalFrames;) {
+        for (; next < std::size(automation) && static_cast<int>(automation[next].frame) <= at; ++next)
+            vst->setParameter(static_cast<int>(automation[next].id), static_cast<float>(automation[next].value));
+        int end = std::min(at + 4096, signalFrames);
+        if (next < std::size(automation))
+            end = std::min(end, static_cast<int>(automation[next].frame));
+        Sample* ins[2] = {const_cast<Sample*>(in.left.data()) + at, const_cast<Sample*>(in.right.data()) + at};
+        Sample* outs[2] = {out.left.data() + at, out.right.data() + at};
+        vst->process(ins, outs, end - at, {});
+        at = end;
+    }
+    return out;
+}
+
+// As a VST3 host plays it: fixed blocks, each change a point at its offset in the block.
+template <class Sample>
+Stereo<Sample> renderVst3(const Stereo<Sample>& in, int block)
+{
+    auto vst3 = startedVst3(44100.0, sizeof(Sample) == sizeof(double));
+    Stereo<Sample> out;
+    for (int at = 0; at < signalFrames; at += block) {
+        const int n = std::min(block, signalFrames - at);
+        std::vector<Vst3Change> changes;
+        for (const Vst3Change& c : automation)
+            if (static_cast<int>(c.frame) >= at && static_cast<int>(c.frame) < at + n)
+                changes.push_back({c.frame - static_cast<std::uint32_t>(at), c.id, c.value});
+        Sample* ins[2] = {const_cast<Sample*>(in.left.data()) + at, const_cast<Sample*>(in.right.data()) + at};
+        Sample* outs[2] = {out.left.data() + at, out.right.data() + at};
+        vst3->process(ins, outs, n, changes);
+    }
+    return out;
+}
+
+std::vector<unsigned char> vstBankWith(float threshold, int program)
+{
+    auto vst = startedVst();
+    static_cast<PluginHost::Vst2Plugin&>(*vst).effect().dispatch(effSetProgram, 0, program);
+    vst->setParameter(0, threshold);
+    return vst->saveChunk(false);
+}
+
+}  // namespace
+
+TEST(Vst3Plugin, SameOutputAsTheVstPluginWithAutomationInBlocksOfAnyLength)
+{
+    ASSERT_TRUE(vst3File() && vstFile());
+    const Stereo<float> in;
+    const Stereo<double> in64;
+    for (int block : {1, 7, 512, 4096}) {
+        EXPECT_TRUE(renderVst(in) == renderVst3(in, block)) << "32-bit, blocks of " << block;
+        EXPECT_TRUE(renderVst(in64) == renderVst3(in64, block)) << "64-bit, blocks of " << block;
+    }
+}
+
+// The VST 2.4 chunk as it is, and in the forms migrating hosts hand over: the bank (.fxb), the program
+// (.fxp), each after the 'VstW' header; anything else is refused and changes nothing.
+TEST(Vst3Plugin, StateMovesBetweenTheFormatsInEveryFormHostsHandOver)
+{
+    ASSERT_TRUE(vst3File() && vstFile());
+    const std::vector<unsigned char> bank = vstBankWith(0.25f, 5);
+    auto vst3 = startedVst3();
+    ASSERT_TRUE(vst3->setComponentState(bank));
+    EXPECT_EQ(vst3->componentState(), bank);
+    EXPECT_FLOAT_EQ(vst3->parameter(0), 0.25f);
+
+    Render::PresetHeader header;
+    header.uniqueID = vst3->presetIdentity().uniqueID;
+    header.version = 1;
+    header.count = 8;
+    header.currentProgram = 5;
+    const std::vector<unsigned char> fxb = Render::wrapChunk(Render::PresetKind::bank, header, vstBankWith(0.75f, 2));
+    std::vector<unsigned char> wrapped = {'V', 's', 't', 'W', 0, 0, 0, 8, 0, 0, 0, 1, 0, 0, 0, 0};
+    wrapped.insert(wrapped.end(), fxb.begin(), fxb.end());
+    for (const auto& form : {fxb, wrapped}) {
+        auto fresh = startedVst3();
+        ASSERT_TRUE(fresh->setComponentState(form)) << form.size();
+        EXPECT_FLOAT_EQ(fresh->parameter(0), 0.75f);
+    }
+    auto vst = startedVst();
+    vst->setParameter(1, 0.125f);
+    header.count = 5;
+    header.programName = "A program";
+    const std::vector<unsigned char> fxp = Render::wrapChunk(Render::PresetKind::program, header, vst->saveChunk(true));
+    ASSERT_TRUE(vst3->setComponentState(fxp));
+    EXPECT_FLOAT_EQ(vst3->parameter(1), 0.125f);
+
+    // And back: the VST3 state opens in the VST 2.4 plug-in.
+    const std::vector<unsigned char> fromVst3 = vst3->componentState();
+    auto again = startedVst();
+    ASSERT_TRUE(again->loadChunk(false, fromVst3));
+    EXPECT_FLOAT_EQ(again->parameter(1), 0.125f);
+
+    std::vector<std::vector<unsigned char>> bad = {{}, {1, 2, 3}, std::vector<unsigned char>(bank.begin(), bank.end() - 1),
+                                                   std::vector<unsigned char>(fxb.begin(), fxb.end() - 1),
+                                                   std::vector<unsigned char>(wrapped.begin(), wrapped.begin() + 12)};
+    std::vector<unsigned char> foreign = fxb;
+    foreign[19] ^= 1;  // another plug-in's unique ID
+    bad.push_back(foreign);
+    for (const auto& state : bad) {
+        EXPECT_FALSE(vst3->setComponentState(state)) << state.size() << " bytes";
+        EXPECT_EQ(vst3->componentState(), fromVst3);
+    }
+}
+
+TEST(Vst3Plugin, ControllersReachTheBoundParameterAndTheHostHearsOfIt)
+{
+    ASSERT_TRUE(vst3File() && vstFile());
+    auto vst = startedVst();
+    auto& effect = static_cast<PluginHost::Vst2Plugin&>(*vst).effect();
+    auto* plug = static_cast<PlugCore::Plug*>(static_cast<AudioEffect*>(effect.effect()->object));
+    plug->paramTable().bindKey(0, PlugCore::signExtendKey(PlugCore::controllerKey(7)));
+    auto vst3 = startedVst3();
+    ASSERT_TRUE(vst3->setComponentState(vst->saveChunk(false)));
+    Stereo<float> in, out;
+    float* ins[2] = {in.left.data(), in.right.data()};
+    float* outs[2] = {out.left.data(), out.right.data()};
+    MidiAt cc{};
+    cc.frame = 100;
+    cc.bytes[0] = 0xB0, cc.bytes[1] = 7, cc.bytes[2] = 0;
+    vst3->process(ins, outs, 512, std::vector<MidiAt>{cc});  // as the mapped parameter, at 0
+    EXPECT_FLOAT_EQ(vst3->parameter(0), 0.0f);
+    const std::vector<Vst3Change> told = vst3->takeReportedChanges();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].id, 0u);
+    EXPECT_EQ(told[0].value, 0.0);
+}
+
+TEST(Vst3Plugin, TextsParametersBypassAndLatency)
+{
+    ASSERT_TRUE(vst3File());
+    auto vst3 = startedVst3();
+    v3_edit_controller** controller = vst3->controller();
+    v3_str_128 text{};
+    ASSERT_EQ(v3_cpp_obj(controller)->get_parameter_string_for_value(controller, 0, 0.5, text), V3_OK);
+    std::string shown;
+    for (int i = 0; text[i]; ++i)
+        shown += static_cast<char>(text[i]);
+    EXPECT_EQ(shown, "-10.0");
+    int16_t typed[] = {'-', '1', '0', ' ', 'd', 'B', 0};
+    double value = -1.0;
+    ASSERT_EQ(v3_cpp_obj(controller)->get_parameter_value_for_string(controller, 0, typed, &value), V3_OK);
+    EXPECT_FLOAT_EQ(static_cast<float>(value), 0.5f);
+    int16_t wrong[] = {'-', '1', '0', ' ', 'm', 's', 0};
+    EXPECT_NE(v3_cpp_obj(controller)->get_parameter_value_for_string(controller, 0, wrong, &value), V3_OK);
+
+    v3_param_info info{};
+    ASSERT_EQ(v3_cpp_obj(controller)->get_parameter_info(controller, 4, &info), V3_OK);
+    EXPECT_EQ(info.step_count, 1);
+    ASSERT_EQ(v3_cpp_obj(controller)->get_parameter_info(controller, 5, &info), V3_OK);
+    EXPECT_TRUE(info.flags & V3_PARAM_IS_BYPASS);
+    EXPECT_EQ(vst3->parameterCount(), 6);  // the controllers' parameters are hidden
+
+    // Bypassed, the output is the input delayed by the latency, so the host's compensation still holds.
+    const Stereo<float> in;
+    Stereo<float> out;
+    float* ins[2] = {const_cast<float*>(in.left.data()), const_cast<float*>(in.right.data())};
+    float* outs[2] = {out.left.data(), out.right.data()};
+    vst3->process(ins, outs, 1000, std::vector<Vst3Change>{{0, 5, 1.0}});
+    const int latency = vst3->latency();
+    EXPECT_EQ(latency, 22);
+    for (int i = latency; i < 1000; ++i)
+        ASSERT_EQ(out.left[i], in.left[i - latency]) << i;
+
+    // A new rate changes the latency, and the host is asked to restart for it.
+    std::string error;
+    ASSERT_TRUE(vst3->start(96000.0, 512, false, error)) << error;
+    EXPECT_EQ(vst3->latency(), 48);
+    EXPECT_TRUE(vst3->restartFlags() & V3_RESTART_LATENCY_CHANGED);
+}
