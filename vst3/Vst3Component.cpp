@@ -36,6 +36,18 @@ constexpr std::size_t largestState = 1 << 20;
 // Events one process call hands the driver; more at one call are dropped.
 constexpr std::size_t eventCapacity = 512;
 
+template <class Event>
+void sortByFrame(Event* events, std::size_t count)
+{
+    for (std::size_t i = 1; i < count; ++i) {
+        const Event moving = events[i];
+        std::size_t j = i;
+        for (; j > 0 && events[j - 1].frame > moving.frame; --j)
+            events[j] = events[j - 1];
+        events[j] = moving;
+    }
+}
+
 void putText(v3_str_128 to, const char* from)
 {
     int i = 0;
@@ -315,9 +327,10 @@ void Component::gatherChanges(v3_param_changes** input, std::size_t& changeCount
             }
         }
     }
-    // Each queue is in order; across queues the driver wants one order (stable, so a queue's own stays).
-    std::stable_sort(changes, changes + changeCount, [](const auto& a, const auto& b) { return a.frame < b.frame; });
-    std::stable_sort(midi, midi + midiCount, [](const auto& a, const auto& b) { return a.frame < b.frame; });
+    // Each queue is in order; across queues the driver wants one order, a queue's own kept (std::stable_sort
+    // would take a buffer from the heap: an insertion sort, in place, on the few events a block brings).
+    sortByFrame(changes, changeCount);
+    sortByFrame(midi, midiCount);
 }
 
 // What the effect changed itself (a bound controller moving a parameter) goes back to the host.

@@ -225,3 +225,103 @@ TEST(Realtime, ClapProcessAllocatesNothingAndTakesNoLock)
     EXPECT_EQ(locks.load(), 0);
     EXPECT_FLOAT_EQ(clap->parameter(2), 100.0f / 127.0f);
 }
+
+#include "tools/pluginhost/Vst3Instance.h"
+
+namespace {
+
+// One parameter's points and the list of them, made before the audit (the host's side of a VST3
+// process call, without counting references).
+struct FixedQueue {
+    const void* table;
+    v3_param_id id;
+    std::vector<std::pair<int32_t, double>> points;
+};
+struct QueueTable : v3_funknown {
+    v3_param_value_queue queue;
+};
+struct ChangesTable : v3_funknown {
+    v3_param_changes changes;
+};
+struct FixedChanges {
+    const void* table;
+    std::vector<FixedQueue>* queues;
+};
+uint32_t V3_API uncounted(void*) { return 1; }
+v3_result V3_API noQuery(void*, const v3_tuid, void** object)
+{
+    *object = nullptr;
+    return V3_NO_INTERFACE;
+}
+const QueueTable queueTable = {
+    {noQuery, uncounted, uncounted},
+    {[](void* self) { return static_cast<FixedQueue*>(self)->id; },
+     [](void* self) { return static_cast<int32_t>(static_cast<FixedQueue*>(self)->points.size()); },
+     [](void* self, int32_t i, int32_t* offset, double* value) -> v3_result {
+         const auto& p = static_cast<FixedQueue*>(self)->points[static_cast<std::size_t>(i)];
+         *offset = p.first;
+         *value = p.second;
+         return V3_OK;
+     },
+     [](void*, int32_t, double, int32_t*) -> v3_result { return V3_NOT_IMPLEMENTED; }}};
+const ChangesTable changesTable = {
+    {noQuery, uncounted, uncounted},
+    {[](void* self) { return static_cast<int32_t>(static_cast<FixedChanges*>(self)->queues->size()); },
+     [](void* self, int32_t i) {
+         auto& q = (*static_cast<FixedChanges*>(self)->queues)[static_cast<std::size_t>(i)];
+         return static_cast<v3_param_value_queue**>(static_cast<void*>(&q.table));
+     },
+     [](void*, v3_param_id*, int32_t*) -> v3_param_value_queue** { return nullptr; }}};
+
+}  // namespace
+
+// Tarn.vst3's process as a VST3 host calls it: automation at offsets, controllers as their mapped
+// parameters (one bound), the bypass switched on and off, both precisions.
+TEST(Realtime, Vst3ProcessAllocatesNothingAndTakesNoLock)
+{
+    std::string error;
+    auto file = PluginHost::Vst3File::open(VstHost::programFolder() + "../Tarn.vst3", error);
+    ASSERT_TRUE(file) << error;
+    auto vst3 = file->instantiateVst3(error);
+    ASSERT_TRUE(vst3) << error;
+    ASSERT_TRUE(vst3->start(44100.0, 2 * 4096 + 5, false, error)) << error;
+    std::vector<FixedQueue> queues = {{&queueTable, 0, {{0, 0.5}, {4096, 0.7}}},
+                                      {&queueTable, 1, {{100, 0.2}}},
+                                      {&queueTable, 5, {{0, 0.0}}},                      // the bypass
+                                      {&queueTable, 0x10000 + 7, {{5, 0.8}, {5000, 0.1}}}};  // controller 7
+    FixedChanges changes{&changesTable, &queues};
+    const std::uint32_t frames = 2 * 4096 + 5;
+    StereoBuffers<float> fin(frames, 0.9f), fout(frames);
+    StereoBuffers<double> din(frames, 0.9), dout(frames);
+    v3_audio_bus_buffers in32{}, out32{}, in64{}, out64{};
+    in32.num_channels = out32.num_channels = in64.num_channels = out64.num_channels = 2;
+    in32.channel_buffers_32 = fin.get();
+    out32.channel_buffers_32 = fout.get();
+    in64.channel_buffers_64 = din.get();
+    out64.channel_buffers_64 = dout.get();
+    v3_process_data single{}, wide{};
+    single.symbolic_sample_size = V3_SAMPLE_32;
+    single.nframes = static_cast<int32_t>(frames);
+    single.num_input_buses = single.num_output_buses = 1;
+    single.inputs = &in32;
+    single.outputs = &out32;
+    single.input_params = static_cast<v3_param_changes**>(static_cast<void*>(&changes.table));
+    wide = single;
+    wide.symbolic_sample_size = V3_SAMPLE_64;
+    wide.nframes = 511;
+    wide.inputs = &in64;
+    wide.outputs = &out64;
+    v3_audio_processor** processor = vst3->processor();
+    v3_cpp_obj(processor)->process(processor, &single);  // the first call may set up
+    allocations = 0;
+    locks = 0;
+    auditing = true;
+    for (int round = 0; round < 20; ++round) {
+        queues[2].points[0].second = round % 2;
+        v3_cpp_obj(processor)->process(processor, &single);
+        v3_cpp_obj(processor)->process(processor, &wide);
+    }
+    auditing = false;
+    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_EQ(locks.load(), 0);
+}
