@@ -35,6 +35,8 @@ expected_layout() {
 644 lib/lv2/Tarn.lv2/tarn.ttl
 644 lib/lv2/Tarn.lv2/tarn_ui.so
 644 lib/vst/Tarn.so
+644 lib/vst3/Tarn.vst3/Contents/Resources/moduleinfo.json
+644 lib/vst3/Tarn.vst3/Contents/x86_64-linux/Tarn.so
 755 bin/tarn-render
 LIST
 }
@@ -54,6 +56,12 @@ ardour_scans() {  # Ardour 7's own scanner loads the plug-in and indexes it (its
   out=$(XDG_CACHE_HOME="$tmp/cache" LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 60 "$scanner" -f "$1" 2>&1)
   grep -q "Found Plugin: .* Tarn" <<<"$out" || { echo "$out"; return 1; }
 }
+ardour_scans_vst3() {  # Ardour 7's VST3 scanner on the installed bundle
+  local scanner=/usr/lib/ardour7/ardour-vst3-scanner out
+  [ -x "$scanner" ] || { echo "no $scanner"; return 1; }
+  out=$(XDG_CACHE_HOME="$tmp/cache" HOME="$tmp" LD_LIBRARY_PATH=/usr/lib/ardour7 timeout 60 "$scanner" -v "$1" 2>&1)
+  grep -q "Found Plugin: Tarn" <<<"$out" || { echo "$out"; return 1; }
+}
 
 # make install / uninstall into a throwaway DESTDIR.
 dest=$tmp/destdir
@@ -63,6 +71,7 @@ check "installed documents" docs_present "$dest/usr/local/share/doc/tarn"
 check "lv2ls finds the installed LV2 bundle" lv2_found "$dest/usr/local/lib/lv2"
 check "the installed renderer finds the installed plug-in" renders "$dest/usr/local/bin/tarn-render"
 check "Ardour's VST scanner accepts the installed plug-in" ardour_scans "$dest/usr/local/lib/vst/Tarn.so"
+check "Ardour's VST3 scanner accepts the installed bundle" ardour_scans_vst3 "$dest/usr/local/lib/vst3/Tarn.vst3"
 check "make uninstall removes everything it installed" make -s uninstall DESTDIR="$dest" PREFIX=/usr/local
 check "nothing is left after make uninstall" nothing_left "$dest"
 
@@ -72,7 +81,7 @@ mkdir -p "$home"
 check "make install-user" env HOME="$home" make -s install-user
 user_layout() {
   local f
-  for f in .vst/Tarn.so .clap/Tarn.clap .lv2/Tarn.lv2/tarn.so .lv2/Tarn.lv2/tarn_ui.so .lv2/Tarn.lv2/manifest.ttl .local/bin/tarn-render; do
+  for f in .vst/Tarn.so .clap/Tarn.clap .vst3/Tarn.vst3/Contents/x86_64-linux/Tarn.so .lv2/Tarn.lv2/tarn.so .lv2/Tarn.lv2/tarn_ui.so .lv2/Tarn.lv2/manifest.ttl .local/bin/tarn-render; do
     [ -f "$home/$f" ] || { echo "missing ~/$f"; return 1; }
   done
   [ -x "$home/.local/bin/tarn-render" ]
@@ -89,6 +98,7 @@ check "archive install: files and modes" same_layout "$tmp/prefix"
 check "archive install: the renderer renders with the installed plug-in" renders "$tmp/prefix/bin/tarn-render"
 check "archive install: our host loads the VST 2.4 plug-in" "$tmp/prefix/bin/tarn-render" --plugin "$tmp/prefix/lib/vst/Tarn.so" --info
 check "archive install: lv2ls finds the bundle" lv2_found "$tmp/prefix/lib/lv2"
+check "archive install: our host loads the VST3 bundle" "$tmp/prefix/bin/tarn-render" --plugin "$tmp/prefix/lib/vst3/Tarn.vst3" --info
 check "archive install: our host loads the CLAP plug-in" "$tmp/prefix/bin/tarn-render" --plugin "$tmp/prefix/lib/clap/Tarn.clap" --info
 check "the archive's install.sh --uninstall removes it all" "$unpacked/install.sh" --uninstall --prefix "$tmp/prefix"
 check "nothing is left after the archive's uninstall" nothing_left "$tmp/prefix"
@@ -122,6 +132,8 @@ check "Windows archive: the 64-bit DLL passes the binary checks" \
   bash -c "scripts/check-binary.sh '$win/x64/Tarn.dll' Windows x86_64 && python3 scripts/check-pe-resources.py '$win/x64/Tarn.dll' x86_64 resources"
 check "Windows archive: both CLAP files export only clap_entry and import only system DLLs" \
   bash -c "scripts/check-binary.sh '$win/x86/Tarn.clap' Windows i686 clap_entry && scripts/check-binary.sh '$win/x64/Tarn.clap' Windows x86_64 clap_entry"
+check "Windows archive: the VST3 bundle holds both modules, each exporting the VST3 entry points alone" \
+  bash -c "scripts/check-binary.sh '$win/Tarn.vst3/Contents/x86-win/Tarn.vst3' Windows i686 'ExitDll GetPluginFactory InitDll' && scripts/check-binary.sh '$win/Tarn.vst3/Contents/x86_64-win/Tarn.vst3' Windows x86_64 'ExitDll GetPluginFactory InitDll' && [ -s '$win/Tarn.vst3/Contents/Resources/moduleinfo.json' ]"
 check "Windows archive: the renderer and the readme" bash -c "[ -s '$win/tarn-render.exe' ] && grep -q 'x64' '$win/README.txt'"
 
 # The source archive.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Writes the release files into build/dist/, from the three builds (made first where missing):
 #   Tarn-VERSION-linux-x86_64.tar.gz  the Linux plug-ins, the renderer, the documents and install.sh
-#   Tarn-VERSION-windows.zip          the 32- and 64-bit VST 2.4 DLLs and CLAP files (x86/, x64/), the 64-bit renderer, readme
+#   Tarn-VERSION-windows.zip          the 32- and 64-bit VST 2.4 DLLs and CLAP files (x86/, x64/), the VST3 bundle
+#                                     with both modules, the 64-bit renderer, readme
 #   tarn_VERSION_amd64.deb            installing into /usr/lib/{vst,lv2,vst3,clap} and /usr/bin
 #   Tarn-VERSION-source.tar.gz        the committed source (git archive of HEAD)
 # VERSION is the product facts' version without its build number.
@@ -34,6 +35,11 @@ cp build/win32/Tarn.dll "$work/$windows/x86/"
 cp build/win64/Tarn.dll "$work/$windows/x64/"
 cp build/win32/Tarn.clap "$work/$windows/x86/"
 cp build/win64/Tarn.clap "$work/$windows/x64/"
+# One VST3 bundle for both: each build's module in its architecture's folder.
+mkdir -p "$work/$windows/Tarn.vst3/Contents/Resources" "$work/$windows/Tarn.vst3/Contents/x86-win" "$work/$windows/Tarn.vst3/Contents/x86_64-win"
+cp build/win64/Tarn.vst3/Contents/Resources/moduleinfo.json "$work/$windows/Tarn.vst3/Contents/Resources/"
+cp build/win32/Tarn.vst3/Contents/x86-win/Tarn.vst3 "$work/$windows/Tarn.vst3/Contents/x86-win/"
+cp build/win64/Tarn.vst3/Contents/x86_64-win/Tarn.vst3 "$work/$windows/Tarn.vst3/Contents/x86_64-win/"
 cp build/win64/tarn-render.exe "$work/$windows/"
 cp COPYING "$work/$windows/COPYING.txt"
 cp plugedit/font/LICENSE-DejaVu.txt "$work/$windows/"
@@ -73,13 +79,13 @@ Maintainer: Quellbrook <info@quellbrook.com>
 Installed-Size: $(du -sk --exclude=DEBIAN "$root" | cut -f1)
 Depends: $depends
 Homepage: https://www.quellbrook.com/
-Description: stereo look-ahead peak limiter (VST 2.4, LV2, CLAP) and mastering renderer
+Description: stereo look-ahead peak limiter (VST 2.4, VST3, LV2, CLAP) and mastering renderer
  Tarn limits the louder channel's peaks with a 0.5 ms look-ahead, gives back
  make-up gain, clips at full scale and dithers for 16 or 24 bits. Its editor
  shows output peak, average level, peak hold and gain reduction.
  .
- This package holds the VST 2.4 plug-in, the LV2 bundle with its editor, the
- CLAP plug-in, and
+ This package holds the VST 2.4 plug-in, the VST3 bundle, the LV2 bundle with
+ its editor, the CLAP plug-in, and
  tarn-render, which masters audio files through the plug-in and reports their
  loudness and true peak.
 CONTROL

@@ -253,25 +253,27 @@ v3_result V3_API noQuery(void*, const v3_tuid, void** object)
     *object = nullptr;
     return V3_NO_INTERFACE;
 }
-const QueueTable queueTable = {
-    {noQuery, uncounted, uncounted},
-    {[](void* self) { return static_cast<FixedQueue*>(self)->id; },
-     [](void* self) { return static_cast<int32_t>(static_cast<FixedQueue*>(self)->points.size()); },
-     [](void* self, int32_t i, int32_t* offset, double* value) -> v3_result {
-         const auto& p = static_cast<FixedQueue*>(self)->points[static_cast<std::size_t>(i)];
-         *offset = p.first;
-         *value = p.second;
-         return V3_OK;
-     },
-     [](void*, int32_t, double, int32_t*) -> v3_result { return V3_NOT_IMPLEMENTED; }}};
-const ChangesTable changesTable = {
-    {noQuery, uncounted, uncounted},
-    {[](void* self) { return static_cast<int32_t>(static_cast<FixedChanges*>(self)->queues->size()); },
-     [](void* self, int32_t i) {
-         auto& q = (*static_cast<FixedChanges*>(self)->queues)[static_cast<std::size_t>(i)];
-         return static_cast<v3_param_value_queue**>(static_cast<void*>(&q.table));
-     },
-     [](void*, v3_param_id*, int32_t*) -> v3_param_value_queue** { return nullptr; }}};
+// Named functions, not lambdas: on 32-bit Windows VST3 calls are __stdcall, which lambdas do not convert to.
+v3_param_id V3_API queueId(void* self) { return static_cast<FixedQueue*>(self)->id; }
+int32_t V3_API queuePoints(void* self) { return static_cast<int32_t>(static_cast<FixedQueue*>(self)->points.size()); }
+v3_result V3_API queuePoint(void* self, int32_t i, int32_t* offset, double* value)
+{
+    const auto& p = static_cast<FixedQueue*>(self)->points[static_cast<std::size_t>(i)];
+    *offset = p.first;
+    *value = p.second;
+    return V3_OK;
+}
+v3_result V3_API noPoint(void*, int32_t, double, int32_t*) { return V3_NOT_IMPLEMENTED; }
+int32_t V3_API changesCount(void* self) { return static_cast<int32_t>(static_cast<FixedChanges*>(self)->queues->size()); }
+v3_param_value_queue** V3_API changesData(void* self, int32_t i)
+{
+    auto& q = (*static_cast<FixedChanges*>(self)->queues)[static_cast<std::size_t>(i)];
+    return static_cast<v3_param_value_queue**>(static_cast<void*>(&q.table));
+}
+v3_param_value_queue** V3_API noData(void*, v3_param_id*, int32_t*) { return nullptr; }
+
+const QueueTable queueTable = {{noQuery, uncounted, uncounted}, {queueId, queuePoints, queuePoint, noPoint}};
+const ChangesTable changesTable = {{noQuery, uncounted, uncounted}, {changesCount, changesData, noData}};
 
 }  // namespace
 
