@@ -362,16 +362,23 @@ void Component::process(v3_process_data& data, Sample** in, Sample** out)
     // The dry frames go in before the effect runs (the host may hand the same buffers in and out), and
     // always, so a bypass switched on finds the latency's worth of them already there.
     if (keepsDry)
-        for (int ch = 0; ch < 2; ++ch)
-            for (std::uint32_t i = 0; i < frames; ++i)
-                dry[ch][(dryAt + i) % length] = static_cast<double>(in[ch][i]);
+        for (int ch = 0; ch < 2; ++ch) {
+            // In at most two straight runs: the ring's end, then its start.
+            const std::size_t first = std::min<std::size_t>(frames, length - dryAt);
+            std::copy(in[ch], in[ch] + first, dry[ch].begin() + static_cast<std::ptrdiff_t>(dryAt));
+            std::copy(in[ch] + first, in[ch] + frames, dry[ch].begin());
+        }
     const Sample* inputs[2] = {in[0], in[1]};
     driver->process(inputs, out, frames, Driver::BlockEvents{changes, changeCount, midi, midiCount});
     if (bypassing) {
-        const std::size_t delay = static_cast<std::size_t>(driver->latency());
-        for (int ch = 0; ch < 2; ++ch)
-            for (std::uint32_t i = 0; i < frames; ++i)
-                out[ch][i] = static_cast<Sample>(dry[ch][(dryAt + length + i - delay) % length]);
+        const std::size_t from = (dryAt + length - static_cast<std::size_t>(driver->latency())) % length;
+        const std::size_t first = std::min<std::size_t>(frames, length - from);
+        for (int ch = 0; ch < 2; ++ch) {
+            const auto start = dry[ch].begin() + static_cast<std::ptrdiff_t>(from);
+            std::transform(start, start + static_cast<std::ptrdiff_t>(first), out[ch], [](double v) { return static_cast<Sample>(v); });
+            std::transform(dry[ch].begin(), dry[ch].begin() + static_cast<std::ptrdiff_t>(frames - first), out[ch] + first,
+                           [](double v) { return static_cast<Sample>(v); });
+        }
     }
     if (keepsDry)
         dryAt = (dryAt + frames) % length;
