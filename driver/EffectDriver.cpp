@@ -61,6 +61,18 @@ int EffectDriver::latency() const { return effect->getLatency(); }
 
 int EffectDriver::currentProgram() const { return effect->getProgram(); }
 
+int EffectDriver::programCount() const { return PlugCore::Plug::programCount; }
+
+std::string EffectDriver::programName(int index) const
+{
+    if (index < 0 || index >= PlugCore::Plug::programCount)
+        return {};
+    const char* name = effect->program(index).name;
+    return std::string(name, strnlen(name, kVstMaxProgNameLen));
+}
+
+void EffectDriver::setProgram(int index) { effect->setProgram(index); }
+
 std::string EffectDriver::programName() const
 {
     char name[kVstMaxProgNameLen + 1] = {};

@@ -51,9 +51,13 @@ public:
     // for a rate out of range. The latency may change with it.
     bool setRate(double rate);
     int latency() const;
-    // The program the values belong to, and its name.
+    // The program the values belong to, and its name; every program's name; choosing one (its values
+    // become the parameters', as a VST 2.4 host's program change makes them).
     int currentProgram() const;
     std::string programName() const;
+    int programCount() const;
+    std::string programName(int index) const;
+    void setProgram(int index);
     // The whole state (values, programs, controller bindings) as the VST 2.4 plug-in saves it: its
     // bank chunk, byte for byte.
     std::vector<unsigned char> saveState();

@@ -4,6 +4,7 @@
 #include <travesty/bstream.h>
 #include <travesty/component.h>
 #include <travesty/edit_controller.h>
+#include <travesty/unit.h>
 
 #include <algorithm>
 #include <cctype>
@@ -25,12 +26,17 @@ namespace Vst3Face {
 
 namespace {
 
-// Parameter IDs: the five at their VST 2.4 indices, the bypass after them, and one hidden parameter per
-// MIDI channel and controller, which is how VST3 hosts deliver controllers (IMidiMapping).
+// Parameter IDs: the five at their VST 2.4 indices, the bypass and the program change after them, and
+// one hidden parameter per MIDI channel and controller, which is how VST3 hosts deliver controllers
+// (IMidiMapping).
 constexpr v3_param_id bypassId = LimiterParams::count;
+constexpr v3_param_id programId = LimiterParams::count + 1;
+constexpr int visibleIds = LimiterParams::count + 2;
 constexpr v3_param_id firstControllerId = 0x10000;
 constexpr int controllerIds = 16 * 128;
-constexpr int parameterCount = LimiterParams::count + 1 + controllerIds;
+constexpr int parameterCount = visibleIds + controllerIds;
+// The programs as the root unit's one program list.
+constexpr int32_t programListId = 1;
 constexpr double rateBeforeSetup = 44100.0;
 constexpr std::size_t largestState = 1 << 20;
 // Events one process call hands the driver; more at one call are dropped.
@@ -73,6 +79,7 @@ struct Component {
     const v3_audio_processor_cpp* processorTable;
     const v3_edit_controller_cpp* controllerTable;
     const v3_midi_mapping_cpp* mappingTable;
+    const v3_unit_information_cpp* unitTable;
     std::atomic<std::uint32_t> references{1};
 
     std::unique_ptr<Driver::EffectDriver> driver;
@@ -89,6 +96,9 @@ struct Component {
     v3_result query(const v3_tuid iid, void** object);
     void setLatencyIfChanged();
     template <class Sample> void process(v3_process_data& data, Sample** in, Sample** out);
+    // The program change a process call brought (-1: none); made before the block, as VST 2.4 hosts
+    // change programs between blocks.
+    int program = -1;
     void gatherChanges(v3_param_changes** input, std::size_t& changeCount, std::size_t& midiCount);
     void reportEffectChanges(v3_param_changes** output);
 };
@@ -97,6 +107,7 @@ constexpr std::size_t componentAt = offsetof(Component, componentTable);
 constexpr std::size_t processorAt = offsetof(Component, processorTable);
 constexpr std::size_t controllerAt = offsetof(Component, controllerTable);
 constexpr std::size_t mappingAt = offsetof(Component, mappingTable);
+constexpr std::size_t unitAt = offsetof(Component, unitTable);
 
 v3_result Component::query(const v3_tuid iid, void** object)
 {
@@ -111,6 +122,8 @@ v3_result Component::query(const v3_tuid iid, void** object)
         found = &controllerTable;
     else if (sameId(iid, v3_midi_mapping_iid))
         found = &mappingTable;
+    else if (sameId(iid, v3_unit_information_iid))
+        found = &unitTable;
     *object = found;
     if (!found)
         return V3_NO_INTERFACE;
@@ -299,6 +312,7 @@ v3_result V3_API setProcessing(void*, v3_bool) { return V3_OK; }
 void Component::gatherChanges(v3_param_changes** input, std::size_t& changeCount, std::size_t& midiCount)
 {
     changeCount = midiCount = 0;
+    program = -1;
     if (!input)
         return;
     const int32_t queues = v3_cpp_obj(input)->get_param_count(input);
@@ -319,6 +333,8 @@ void Component::gatherChanges(v3_param_changes** input, std::size_t& changeCount
                 changes[changeCount++] = {frame, static_cast<int>(id), static_cast<float>(value)};
             } else if (id == bypassId) {
                 bypassed.store(value >= 0.5, std::memory_order_relaxed);
+            } else if (id == programId) {
+                program = static_cast<int>(std::lround(value * (driver->programCount() - 1)));
             } else if (id >= firstControllerId && id < firstControllerId + controllerIds && midiCount < eventCapacity) {
                 const int n = static_cast<int>(id - firstControllerId);
                 const auto level = static_cast<unsigned char>(std::lround(value * 127.0));
@@ -368,6 +384,8 @@ void Component::process(v3_process_data& data, Sample** in, Sample** out)
             std::copy(in[ch], in[ch] + first, dry[ch].begin() + static_cast<std::ptrdiff_t>(dryAt));
             std::copy(in[ch] + first, in[ch] + frames, dry[ch].begin());
         }
+    if (program >= 0)
+        driver->setProgram(program);
     const Sample* inputs[2] = {in[0], in[1]};
     driver->process(inputs, out, frames, Driver::BlockEvents{changes, changeCount, midi, midiCount});
     if (bypassing) {
@@ -443,8 +461,14 @@ v3_result V3_API parameterInfo(void*, int32_t index, v3_param_info* info)
         putText(info->short_title, "Bypass");
         info->step_count = 1;
         info->flags = V3_PARAM_CAN_AUTOMATE | V3_PARAM_IS_BYPASS;
+    } else if (index == LimiterParams::count + 1) {
+        info->param_id = programId;
+        putText(info->title, "Program");
+        putText(info->short_title, "Program");
+        info->step_count = 7;
+        info->flags = V3_PARAM_CAN_AUTOMATE | V3_PARAM_IS_LIST | V3_PARAM_PROGRAM_CHANGE;
     } else {
-        const int n = index - LimiterParams::count - 1;
+        const int n = index - visibleIds;
         info->param_id = firstControllerId + static_cast<v3_param_id>(n);
         putText(info->title, "MIDI controller");
         info->step_count = 127;
@@ -453,9 +477,14 @@ v3_result V3_API parameterInfo(void*, int32_t index, v3_param_info* info)
     return V3_OK;
 }
 
-v3_result V3_API stringForValue(void*, v3_param_id id, double value, v3_str_128 output)
+v3_result V3_API stringForValue(void* self, v3_param_id id, double value, v3_str_128 output)
 {
     char text[32] = {};
+    if (id == programId) {
+        const Component& c = from<controllerAt>(self);
+        putText(output, c.driver->programName(static_cast<int>(std::lround(value * (c.driver->programCount() - 1)))).c_str());
+        return V3_OK;
+    }
     if (id < static_cast<v3_param_id>(LimiterParams::count)) {
         if (!ParamUnits::displayText(static_cast<int>(id), static_cast<float>(value), text, sizeof text))
             return V3_INVALID_ARG;
@@ -508,6 +537,8 @@ double V3_API parameterNormalized(void* self, v3_param_id id)
     Component& c = from<controllerAt>(self);
     if (id < static_cast<v3_param_id>(LimiterParams::count))
         return c.driver->parameter(static_cast<int>(id));
+    if (id == programId)
+        return static_cast<double>(c.driver->currentProgram()) / (c.driver->programCount() - 1);
     return id == bypassId && c.bypassed.load(std::memory_order_relaxed) ? 1.0 : 0.0;
 }
 
@@ -520,6 +551,8 @@ v3_result V3_API setParameterNormalized(void* self, v3_param_id id, double value
         c.driver->setParameter(static_cast<int>(id), static_cast<float>(value));
     else if (id == bypassId)
         c.bypassed.store(value >= 0.5, std::memory_order_relaxed);
+    else if (id == programId)
+        c.driver->setProgram(static_cast<int>(std::lround(std::clamp(value, 0.0, 1.0) * (c.driver->programCount() - 1))));
     else
         return V3_INVALID_ARG;
     return V3_OK;
@@ -557,6 +590,63 @@ v3_result V3_API controllerAssignment(void*, int32_t bus, int16_t channel, int16
 
 const v3_midi_mapping_cpp mappingVtable = {unknown<mappingAt>, {controllerAssignment}};
 
+// --- IUnitInfo: the root unit and its program list, the eight programs by name ---------------------
+
+int32_t V3_API unitCount(void*) { return 1; }
+
+v3_result V3_API unitInfo(void*, int32_t index, v3_unit_info* info)
+{
+    if (index != 0 || !info)
+        return V3_INVALID_ARG;
+    *info = v3_unit_info{};
+    info->id = 0;
+    info->parent_unit_id = -1;
+    putText(info->name, "Root");
+    info->program_list_id = programListId;
+    return V3_OK;
+}
+
+int32_t V3_API programListCount(void*) { return 1; }
+
+v3_result V3_API programListInfo(void* self, int32_t index, v3_program_list_info* info)
+{
+    if (index != 0 || !info)
+        return V3_INVALID_ARG;
+    *info = v3_program_list_info{};
+    info->id = programListId;
+    putText(info->name, "Programs");
+    info->programCount = from<unitAt>(self).driver->programCount();
+    return V3_OK;
+}
+
+v3_result V3_API programName(void* self, int32_t list, int32_t index, v3_str_128 name)
+{
+    const Component& c = from<unitAt>(self);
+    if (list != programListId || index < 0 || index >= c.driver->programCount())
+        return V3_INVALID_ARG;
+    putText(name, c.driver->programName(index).c_str());
+    return V3_OK;
+}
+
+v3_result V3_API programInfo(void*, int32_t, int32_t, const char*, v3_str_128) { return V3_NOT_IMPLEMENTED; }
+v3_result V3_API hasPitchNames(void*, int32_t, int32_t) { return V3_FALSE; }
+v3_result V3_API pitchName(void*, int32_t, int32_t, int16_t, v3_str_128) { return V3_NOT_IMPLEMENTED; }
+int32_t V3_API selectedUnit(void*) { return 0; }
+v3_result V3_API selectUnit(void*, int32_t unit) { return unit == 0 ? V3_OK : V3_INVALID_ARG; }
+v3_result V3_API unitByBus(void*, int32_t, int32_t, int32_t, int32_t, int32_t* unit)
+{
+    if (!unit)
+        return V3_INVALID_ARG;
+    *unit = 0;
+    return V3_OK;
+}
+v3_result V3_API unitProgramData(void*, int32_t, int32_t, v3_bstream**) { return V3_NOT_IMPLEMENTED; }
+
+const v3_unit_information_cpp unitVtable = {
+    unknown<unitAt>,
+    {unitCount, unitInfo, programListCount, programListInfo, programName, programInfo, hasPitchNames, pitchName,
+     selectedUnit, selectUnit, unitByBus, unitProgramData}};
+
 }  // namespace
 
 int createComponent(const unsigned char* iid, void** object)
@@ -568,6 +658,7 @@ int createComponent(const unsigned char* iid, void** object)
     c->processorTable = &processorVtable;
     c->controllerTable = &controllerVtable;
     c->mappingTable = &mappingVtable;
+    c->unitTable = &unitVtable;
     c->driver = Driver::EffectDriver::create(rateBeforeSetup);
     if (!c->driver) {
         delete c;

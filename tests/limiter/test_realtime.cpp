@@ -278,7 +278,7 @@ const ChangesTable changesTable = {{noQuery, uncounted, uncounted}, {changesCoun
 }  // namespace
 
 // Tarn.vst3's process as a VST3 host calls it: automation at offsets, controllers as their mapped
-// parameters (one bound), the bypass switched on and off, both precisions.
+// parameters (one bound), the bypass switched on and off, a program change, both precisions.
 TEST(Realtime, Vst3ProcessAllocatesNothingAndTakesNoLock)
 {
     std::string error;
@@ -290,6 +290,7 @@ TEST(Realtime, Vst3ProcessAllocatesNothingAndTakesNoLock)
     std::vector<FixedQueue> queues = {{&queueTable, 0, {{0, 0.5}, {4096, 0.7}}},
                                       {&queueTable, 1, {{100, 0.2}}},
                                       {&queueTable, 5, {{0, 0.0}}},                      // the bypass
+                                      {&queueTable, 6, {{0, 2.0 / 7}}},                  // a program change
                                       {&queueTable, 0x10000 + 7, {{5, 0.8}, {5000, 0.1}}}};  // controller 7
     FixedChanges changes{&changesTable, &queues};
     const std::uint32_t frames = 2 * 4096 + 5;

@@ -4,10 +4,13 @@
 // following the rate.
 #include <gtest/gtest.h>
 
+#include <travesty/unit.h>
+
 #include <cstring>
 #include <vector>
 
 #include "bench/BenchSignal.h"
+#include "limiter/LimiterParams.h"
 #include "plugcore/MidiKeys.h"
 #include "plugcore/Plug.h"
 #include "tools/pluginhost/Vst2Plugin.h"
@@ -247,7 +250,7 @@ TEST(Vst3Plugin, TextsParametersBypassAndLatency)
     EXPECT_EQ(info.step_count, 1);
     ASSERT_EQ(v3_cpp_obj(controller)->get_parameter_info(controller, 5, &info), V3_OK);
     EXPECT_TRUE(info.flags & V3_PARAM_IS_BYPASS);
-    EXPECT_EQ(vst3->parameterCount(), 6);  // the controllers' parameters are hidden
+    EXPECT_EQ(vst3->parameterCount(), 7);  // the controllers' parameters are hidden
 
     // Bypassed, the output is the input delayed by the latency, so the host's compensation still holds.
     const Stereo<float> in;
@@ -265,4 +268,43 @@ TEST(Vst3Plugin, TextsParametersBypassAndLatency)
     ASSERT_TRUE(vst3->start(96000.0, 512, false, error)) << error;
     EXPECT_EQ(vst3->latency(), 48);
     EXPECT_TRUE(vst3->restartFlags() & V3_RESTART_LATENCY_CHANGED);
+}
+
+// The eight programs as the root unit's program list, with the VST 2.4 plug-in's names; choosing one
+// through the program-change parameter gives the values the VST 2.4 plug-in's program change gives.
+TEST(Vst3Plugin, ProgramsAreAListAndAProgramChange)
+{
+    ASSERT_TRUE(vst3File() && vstFile());
+    auto vst3 = startedVst3();
+    void* found = nullptr;
+    ASSERT_EQ(v3_cpp_obj_query_interface(vst3->controller(), v3_unit_information_iid,
+                                         reinterpret_cast<v3_unit_information***>(&found)),
+              V3_OK);
+    auto** units = static_cast<v3_unit_information**>(found);
+    v3_unit_info unit{};
+    ASSERT_EQ(v3_cpp_obj(units)->get_unit_info(units, 0, &unit), V3_OK);
+    v3_program_list_info list{};
+    ASSERT_EQ(v3_cpp_obj(units)->get_program_list_info(units, 0, &list), V3_OK);
+    EXPECT_EQ(list.id, unit.program_list_id);
+    ASSERT_EQ(list.programCount, 8);
+    auto vst = startedVst();
+    auto& effect = static_cast<PluginHost::Vst2Plugin&>(*vst).effect();
+    for (int p = 0; p < 8; ++p) {
+        effect.dispatch(effSetProgram, 0, p);
+        v3_str_128 name{};
+        ASSERT_EQ(v3_cpp_obj(units)->get_program_name(units, list.id, p, name), V3_OK);
+        std::string text;
+        for (int i = 0; name[i]; ++i)
+            text += static_cast<char>(name[i]);
+        EXPECT_EQ(text, vst->programName()) << p;
+    }
+    EXPECT_NE(v3_cpp_obj(units)->get_program_name(units, list.id, 8, nullptr), V3_OK);
+    v3_cpp_obj_unref(units);
+
+    effect.dispatch(effSetProgram, 0, 3);
+    v3_edit_controller** controller = vst3->controller();
+    ASSERT_EQ(v3_cpp_obj(controller)->set_parameter_normalised(controller, LimiterParams::count + 1, 3.0 / 7), V3_OK);
+    for (int i = 0; i < LimiterParams::count; ++i)
+        EXPECT_EQ(vst3->parameter(i), vst->parameter(i)) << i;
+    EXPECT_DOUBLE_EQ(v3_cpp_obj(controller)->get_parameter_normalised(controller, LimiterParams::count + 1), 3.0 / 7);
 }
