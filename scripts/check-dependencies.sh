@@ -27,7 +27,8 @@ check lv2ui -- winwrap product
 check lv2 -- plugedit winwrap x11wrap x11edit pixa product lv2ui clap
 # The CLAP plug-in is one binary with its editor: it may use the editor side, never the VST 2.4 product.
 check clap -- winwrap product lv2 lv2ui vst3
-check vst3 -- plugedit winwrap x11wrap x11edit pixa product lv2 lv2ui clap
+# Like CLAP's, the VST3 binary holds its editor: it may use the editor side, never the VST 2.4 product.
+check vst3 -- winwrap product lv2 lv2ui clap
 # A format reaches the effect only through the driver, and its user interface needs no effect at all:
 # neither includes the Limiter, the Plug or the VST 2.4 layer.
 if grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"(limiter/Limiter\.h|plugcore/Plug\.h|host/)' lv2 lv2ui clap vst3 \

@@ -21,6 +21,10 @@
 #include "limiter/LimiterParams.h"
 #include "limiter/ParamUnits.h"
 #include "vst3/Vst3State.h"
+#if TARN_VST3_EDITOR
+#include "limiter/MeterBlock.h"
+#include "vst3/Vst3View.h"
+#endif
 
 namespace Vst3Face {
 
@@ -66,24 +70,25 @@ bool sameId(const v3_tuid a, const v3_tuid b) { return std::memcmp(a, b, sizeof(
 
 struct Component;
 
-// Each interface the host holds is a pointer to one of these fields; the functions find the object
-// from the field's place in it.
-template <std::size_t Offset>
-Component& from(void* self)
-{
-    return *reinterpret_cast<Component*>(static_cast<char*>(self) - Offset);
-}
+// Each interface the host holds is a pointer to one of these: its function table first, as VST3 lays an
+// interface out, then the object it belongs to.
+struct Face {
+    const void* table;
+    Component* owner;
+};
 
-struct Component {
-    const v3_component_cpp* componentTable;
-    const v3_audio_processor_cpp* processorTable;
-    const v3_edit_controller_cpp* controllerTable;
-    const v3_midi_mapping_cpp* mappingTable;
-    const v3_unit_information_cpp* unitTable;
+Component& of(void* self) { return *static_cast<Face*>(self)->owner; }
+
+struct Component
+#if TARN_VST3_EDITOR
+    : ViewOwner
+#endif
+{
+    Face component{}, processor{}, controller{}, mapping{}, units{};
     std::atomic<std::uint32_t> references{1};
 
     std::unique_ptr<Driver::EffectDriver> driver;
-    v3_component_handler** handler = nullptr;
+    v3_component_handler** handler_ = nullptr;
     int reportedLatency = -1;
     std::atomic<bool> bypassed{false};
     // The dry signal, delayed by the latency while bypassed, so the host's compensation still holds.
@@ -92,6 +97,14 @@ struct Component {
     int maxFrames = 4096;
     Driver::ParamChange changes[eventCapacity];
     Driver::MidiMessage midi[eventCapacity];
+#if TARN_VST3_EDITOR
+    PlugEdit::MeterMailbox mailbox{sizeof(MeterBlock)};
+    Driver::EffectDriver& effect() override { return *driver; }
+    PlugEdit::MeterMailbox& meters() override { return mailbox; }
+    v3_component_handler** handler() override { return handler_; }
+    void retain() override { references.fetch_add(1, std::memory_order_relaxed); }
+    void release() override;
+#endif
 
     v3_result query(const v3_tuid iid, void** object);
     void setLatencyIfChanged();
@@ -103,11 +116,6 @@ struct Component {
     void reportEffectChanges(v3_param_changes** output);
 };
 
-constexpr std::size_t componentAt = offsetof(Component, componentTable);
-constexpr std::size_t processorAt = offsetof(Component, processorTable);
-constexpr std::size_t controllerAt = offsetof(Component, controllerTable);
-constexpr std::size_t mappingAt = offsetof(Component, mappingTable);
-constexpr std::size_t unitAt = offsetof(Component, unitTable);
 
 v3_result Component::query(const v3_tuid iid, void** object)
 {
@@ -115,15 +123,15 @@ v3_result Component::query(const v3_tuid iid, void** object)
         return V3_INVALID_ARG;
     void* found = nullptr;
     if (sameId(iid, v3_funknown_iid) || sameId(iid, v3_plugin_base_iid) || sameId(iid, v3_component_iid))
-        found = &componentTable;
+        found = &component;
     else if (sameId(iid, v3_audio_processor_iid))
-        found = &processorTable;
+        found = &processor;
     else if (sameId(iid, v3_edit_controller_iid))
-        found = &controllerTable;
+        found = &controller;
     else if (sameId(iid, v3_midi_mapping_iid))
-        found = &mappingTable;
+        found = &mapping;
     else if (sameId(iid, v3_unit_information_iid))
-        found = &unitTable;
+        found = &units;
     *object = found;
     if (!found)
         return V3_NO_INTERFACE;
@@ -133,33 +141,27 @@ v3_result Component::query(const v3_tuid iid, void** object)
 
 // --- FUnknown, for every interface -----------------------------------------------------------------
 
-template <std::size_t At>
-v3_result V3_API queryInterface(void* self, const v3_tuid iid, void** object)
-{
-    return from<At>(self).query(iid, object);
-}
+v3_result V3_API queryInterface(void* self, const v3_tuid iid, void** object) { return of(self).query(iid, object); }
 
-template <std::size_t At>
-uint32_t V3_API addReference(void* self)
-{
-    return from<At>(self).references.fetch_add(1, std::memory_order_relaxed) + 1;
-}
+uint32_t V3_API addReference(void* self) { return of(self).references.fetch_add(1, std::memory_order_relaxed) + 1; }
 
-template <std::size_t At>
 uint32_t V3_API release(void* self)
 {
-    Component& c = from<At>(self);
+    Component& c = of(self);
     const std::uint32_t left = c.references.fetch_sub(1, std::memory_order_acq_rel) - 1;
     if (left == 0) {
-        if (c.handler)
-            v3_cpp_obj_unref(c.handler);
+        if (c.handler_)
+            v3_cpp_obj_unref(c.handler_);
         delete &c;
     }
     return left;
 }
 
-template <std::size_t At>
-constexpr v3_funknown unknown{queryInterface<At>, addReference<At>, release<At>};
+constexpr v3_funknown unknown{queryInterface, addReference, release};
+
+#if TARN_VST3_EDITOR
+void Component::release() { Vst3Face::release(&component); }
+#endif
 
 // --- IPluginBase ---------------------------------------------------------------------------------
 
@@ -198,7 +200,7 @@ v3_result V3_API activateBus(void*, int32_t, int32_t, int32_t, v3_bool) { return
 
 v3_result V3_API setActive(void* self, v3_bool active)
 {
-    Component& c = from<componentAt>(self);
+    Component& c = of(self);
     if (active) {
         c.driver->restart();
         for (auto& channel : c.dry)
@@ -209,7 +211,7 @@ v3_result V3_API setActive(void* self, v3_bool active)
 
 v3_result V3_API setState(void* self, v3_bstream** stream)
 {
-    Component& c = from<componentAt>(self);
+    Component& c = of(self);
     if (!stream)
         return V3_INVALID_ARG;
     std::vector<unsigned char> state;
@@ -233,7 +235,7 @@ v3_result V3_API setState(void* self, v3_bstream** stream)
 
 v3_result V3_API getState(void* self, v3_bstream** stream)
 {
-    Component& c = from<componentAt>(self);
+    Component& c = of(self);
     if (!stream)
         return V3_INVALID_ARG;
     std::vector<unsigned char> chunk = c.driver->saveState();
@@ -248,7 +250,7 @@ v3_result V3_API getState(void* self, v3_bstream** stream)
 }
 
 const v3_component_cpp componentVtable = {
-    unknown<componentAt>,
+    unknown,
     {initialize, terminate},
     {controllerClassId, setIoMode, busCount, busInfo, routingInfo, activateBus, setActive, setState, getState}};
 
@@ -278,7 +280,7 @@ v3_result V3_API canProcessSampleSize(void*, int32_t size)
 
 uint32_t V3_API latencySamples(void* self)
 {
-    Component& c = from<processorAt>(self);
+    Component& c = of(self);
     c.reportedLatency = c.driver->latency();
     return static_cast<uint32_t>(c.reportedLatency);
 }
@@ -286,14 +288,14 @@ uint32_t V3_API latencySamples(void* self)
 void Component::setLatencyIfChanged()
 {
     const int latency = driver->latency();
-    if (reportedLatency >= 0 && latency != reportedLatency && handler)
-        v3_cpp_obj(handler)->restart_component(handler, V3_RESTART_LATENCY_CHANGED);
+    if (reportedLatency >= 0 && latency != reportedLatency && handler_)
+        v3_cpp_obj(handler_)->restart_component(handler_, V3_RESTART_LATENCY_CHANGED);
     reportedLatency = latency;
 }
 
 v3_result V3_API setupProcessing(void* self, v3_process_setup* setup)
 {
-    Component& c = from<processorAt>(self);
+    Component& c = of(self);
     if (!setup || setup->max_block_size <= 0 || !c.driver->setRate(setup->sample_rate))
         return V3_FALSE;
     c.maxFrames = setup->max_block_size;
@@ -405,7 +407,7 @@ void Component::process(v3_process_data& data, Sample** in, Sample** out)
 
 v3_result V3_API processAudio(void* self, v3_process_data* data)
 {
-    Component& c = from<processorAt>(self);
+    Component& c = of(self);
     if (!data)
         return V3_INVALID_ARG;
     if (data->nframes > 0 && (data->num_input_buses < 1 || data->num_output_buses < 1 || !data->inputs ||
@@ -427,10 +429,10 @@ v3_result V3_API processAudio(void* self, v3_process_data* data)
 }
 
 // The look-ahead delays; after the input stops, the delayed frames follow.
-uint32_t V3_API tailSamples(void* self) { return static_cast<uint32_t>(from<processorAt>(self).driver->latency()); }
+uint32_t V3_API tailSamples(void* self) { return static_cast<uint32_t>(of(self).driver->latency()); }
 
 const v3_audio_processor_cpp processorVtable = {
-    unknown<processorAt>,
+    unknown,
     {setBusArrangements, busArrangement, canProcessSampleSize, latencySamples, setupProcessing, setProcessing,
      processAudio, tailSamples}};
 
@@ -481,7 +483,7 @@ v3_result V3_API stringForValue(void* self, v3_param_id id, double value, v3_str
 {
     char text[32] = {};
     if (id == programId) {
-        const Component& c = from<controllerAt>(self);
+        const Component& c = of(self);
         putText(output, c.driver->programName(static_cast<int>(std::lround(value * (c.driver->programCount() - 1)))).c_str());
         return V3_OK;
     }
@@ -534,7 +536,7 @@ double V3_API toNormalized(void*, v3_param_id id, double plain)
 
 double V3_API parameterNormalized(void* self, v3_param_id id)
 {
-    Component& c = from<controllerAt>(self);
+    Component& c = of(self);
     if (id < static_cast<v3_param_id>(LimiterParams::count))
         return c.driver->parameter(static_cast<int>(id));
     if (id == programId)
@@ -544,7 +546,7 @@ double V3_API parameterNormalized(void* self, v3_param_id id)
 
 v3_result V3_API setParameterNormalized(void* self, v3_param_id id, double value)
 {
-    Component& c = from<controllerAt>(self);
+    Component& c = of(self);
     if (!(value == value))
         return V3_INVALID_ARG;
     if (id < static_cast<v3_param_id>(LimiterParams::count))
@@ -560,19 +562,27 @@ v3_result V3_API setParameterNormalized(void* self, v3_param_id id, double value
 
 v3_result V3_API setComponentHandler(void* self, v3_component_handler** handler)
 {
-    Component& c = from<controllerAt>(self);
+    Component& c = of(self);
     if (handler)
         v3_cpp_obj_ref(handler);
-    if (c.handler)
-        v3_cpp_obj_unref(c.handler);
-    c.handler = handler;
+    if (c.handler_)
+        v3_cpp_obj_unref(c.handler_);
+    c.handler_ = handler;
     return V3_OK;
 }
 
+#if TARN_VST3_EDITOR
+v3_plugin_view** V3_API createView(void* self, const char* name)
+{
+    return name && std::strcmp(name, "editor") == 0 ? Vst3Face::createView(of(self)) : nullptr;
+}
+#else
+// The Windows edition has no editor yet.
 v3_plugin_view** V3_API createView(void*, const char*) { return nullptr; }
+#endif
 
 const v3_edit_controller_cpp controllerVtable = {
-    unknown<controllerAt>,
+    unknown,
     {initialize, terminate},
     {setComponentState, controllerSetState, controllerGetState, controllerParameterCount, parameterInfo, stringForValue,
      valueForString, toPlain, toNormalized, parameterNormalized, setParameterNormalized, setComponentHandler,
@@ -588,7 +598,7 @@ v3_result V3_API controllerAssignment(void*, int32_t bus, int16_t channel, int16
     return V3_OK;
 }
 
-const v3_midi_mapping_cpp mappingVtable = {unknown<mappingAt>, {controllerAssignment}};
+const v3_midi_mapping_cpp mappingVtable = {unknown, {controllerAssignment}};
 
 // --- IUnitInfo: the root unit and its program list, the eight programs by name ---------------------
 
@@ -615,13 +625,13 @@ v3_result V3_API programListInfo(void* self, int32_t index, v3_program_list_info
     *info = v3_program_list_info{};
     info->id = programListId;
     putText(info->name, "Programs");
-    info->programCount = from<unitAt>(self).driver->programCount();
+    info->programCount = of(self).driver->programCount();
     return V3_OK;
 }
 
 v3_result V3_API programName(void* self, int32_t list, int32_t index, v3_str_128 name)
 {
-    const Component& c = from<unitAt>(self);
+    const Component& c = of(self);
     if (list != programListId || index < 0 || index >= c.driver->programCount())
         return V3_INVALID_ARG;
     putText(name, c.driver->programName(index).c_str());
@@ -643,7 +653,7 @@ v3_result V3_API unitByBus(void*, int32_t, int32_t, int32_t, int32_t, int32_t* u
 v3_result V3_API unitProgramData(void*, int32_t, int32_t, v3_bstream**) { return V3_NOT_IMPLEMENTED; }
 
 const v3_unit_information_cpp unitVtable = {
-    unknown<unitAt>,
+    unknown,
     {unitCount, unitInfo, programListCount, programListInfo, programName, programInfo, hasPitchNames, pitchName,
      selectedUnit, selectUnit, unitByBus, unitProgramData}};
 
@@ -654,18 +664,21 @@ int createComponent(const unsigned char* iid, void** object)
     auto* c = new (std::nothrow) Component;
     if (!c)
         return V3_NOMEM;
-    c->componentTable = &componentVtable;
-    c->processorTable = &processorVtable;
-    c->controllerTable = &controllerVtable;
-    c->mappingTable = &mappingVtable;
-    c->unitTable = &unitVtable;
+    c->component = {&componentVtable, c};
+    c->processor = {&processorVtable, c};
+    c->controller = {&controllerVtable, c};
+    c->mapping = {&mappingVtable, c};
+    c->units = {&unitVtable, c};
     c->driver = Driver::EffectDriver::create(rateBeforeSetup);
     if (!c->driver) {
         delete c;
         return V3_NOMEM;
     }
+#if TARN_VST3_EDITOR
+    c->driver->setMeterListener(&c->mailbox);
+#endif
     const v3_result result = c->query(iid, object);
-    release<componentAt>(&c->componentTable);  // the query's reference is the caller's
+    release(&c->component);  // the query's reference is the caller's
     return result;
 }
 

@@ -178,10 +178,20 @@ struct Vst3Instance::Handler {
         *object = ours ? self : nullptr;
         return ours ? V3_OK : V3_NO_INTERFACE;
     }
-    static v3_result V3_API edit(void*, v3_param_id) { return V3_OK; }
+    static v3_result V3_API begin(void* self, v3_param_id id)
+    {
+        of(self).owner->edits_.push_back({'b', id, 0.0});
+        return V3_OK;
+    }
+    static v3_result V3_API end(void* self, v3_param_id id)
+    {
+        of(self).owner->edits_.push_back({'e', id, 0.0});
+        return V3_OK;
+    }
     static v3_result V3_API perform(void* self, v3_param_id id, double value)
     {
         of(self).owner->reported_.push_back({0, id, value});
+        of(self).owner->edits_.push_back({'p', id, value});
         return V3_OK;
     }
     static v3_result V3_API restart(void* self, int32_t flags)
@@ -194,7 +204,14 @@ struct Vst3Instance::Handler {
 namespace {
 const HandlerTable handlerTable = {
     {Vst3Instance::Handler::query, notCounted, notCounted},
-    {Vst3Instance::Handler::edit, Vst3Instance::Handler::perform, Vst3Instance::Handler::edit, Vst3Instance::Handler::restart}};
+    {Vst3Instance::Handler::begin, Vst3Instance::Handler::perform, Vst3Instance::Handler::end, Vst3Instance::Handler::restart}};
+
+struct FrameTable : v3_funknown {
+    v3_plugin_frame frame;
+};
+struct LoopTable : v3_funknown {
+    v3_run_loop loop;
+};
 }
 
 std::unique_ptr<Vst3Instance> Vst3Instance::create(v3_plugin_factory** factory, const v3_tuid classId, std::string& error)
@@ -234,8 +251,121 @@ std::unique_ptr<Vst3Instance> Vst3Instance::create(v3_plugin_factory** factory, 
     return instance;
 }
 
+// The plug-in frame we hand a view, which is also its run loop: timers kept, fired at idleEditor;
+// event handlers noted (the X11 editor reads its connection at each timer tick).
+struct Vst3Instance::Frame {
+    const FrameTable* frameTable;
+    Frame* self;  // the loop interface's owner, found the same way
+    const LoopTable* loopTable;
+    Frame* self2;
+    std::vector<v3_timer_handler**> timers;
+
+    static Frame& ofFrame(void* p) { return *static_cast<Frame*>(p); }
+    static Frame& ofLoop(void* p) { return **reinterpret_cast<Frame**>(static_cast<char*>(p) + sizeof(void*)); }
+    static v3_result V3_API query(void* p, const v3_tuid iid, void** object, Frame& f)
+    {
+        if (same(iid, v3_funknown_iid) || same(iid, v3_plugin_frame_iid))
+            *object = &f.frameTable;
+        else if (same(iid, v3_run_loop_iid))
+            *object = &f.loopTable;
+        else
+            *object = nullptr;
+        (void)p;
+        return *object ? V3_OK : V3_NO_INTERFACE;
+    }
+    static v3_result V3_API frameQuery(void* p, const v3_tuid iid, void** object) { return query(p, iid, object, ofFrame(p)); }
+    static v3_result V3_API loopQuery(void* p, const v3_tuid iid, void** object) { return query(p, iid, object, ofLoop(p)); }
+    static v3_result V3_API resize(void*, v3_plugin_view**, v3_view_rect*) { return V3_OK; }
+    static v3_result V3_API addHandler(void*, v3_event_handler**, int) { return V3_OK; }
+    static v3_result V3_API removeHandler(void*, v3_event_handler**) { return V3_OK; }
+    static v3_result V3_API addTimer(void* p, v3_timer_handler** timer, uint64_t)
+    {
+        ofLoop(p).timers.push_back(timer);
+        return V3_OK;
+    }
+    static v3_result V3_API removeTimer(void* p, v3_timer_handler** timer)
+    {
+        auto& timers = ofLoop(p).timers;
+        timers.erase(std::remove(timers.begin(), timers.end(), timer), timers.end());
+        return V3_OK;
+    }
+};
+
+namespace {
+const FrameTable frameTable = {{Vst3Instance::Frame::frameQuery, notCounted, notCounted}, {Vst3Instance::Frame::resize}};
+const LoopTable loopTable = {{Vst3Instance::Frame::loopQuery, notCounted, notCounted},
+                             {Vst3Instance::Frame::addHandler, Vst3Instance::Frame::removeHandler,
+                              Vst3Instance::Frame::addTimer, Vst3Instance::Frame::removeTimer}};
+}  // namespace
+
+bool Vst3Instance::editorSize(float scale, int& width, int& height)
+{
+    if (!view_) {
+        view_ = v3_cpp_obj(controller_)->create_view(controller_, "editor");
+        if (!view_)
+            return false;
+        if (v3_cpp_obj(view_)->is_platform_type_supported(view_, "X11EmbedWindowID") != V3_TRUE) {
+            closeEditor();
+            return false;
+        }
+    }
+    if (scale > 0.0f) {
+        void* scaling = nullptr;
+        if (v3_cpp_obj_query_interface(view_, v3_plugin_view_content_scale_iid,
+                                       reinterpret_cast<v3_plugin_view_content_scale***>(&scaling)) == V3_OK && scaling) {
+            auto** s = static_cast<v3_plugin_view_content_scale**>(scaling);
+            v3_cpp_obj(s)->set_content_scale_factor(s, scale);
+            v3_cpp_obj_unref(s);
+        }
+    }
+    v3_view_rect rect{};
+    if (v3_cpp_obj(view_)->get_size(view_, &rect) != V3_OK)
+        return false;
+    width = rect.right - rect.left;
+    height = rect.bottom - rect.top;
+    return true;
+}
+
+bool Vst3Instance::openEditor(void* parent)
+{
+    int width = 0, height = 0;
+    if (!view_ && !editorSize(0.0f, width, height))
+        return false;
+    frame_.reset(new Frame{&frameTable, nullptr, &loopTable, nullptr, {}});
+    frame_->self = frame_->self2 = frame_.get();
+    v3_cpp_obj(view_)->set_frame(view_, asInterface<v3_plugin_frame>(frame_->frameTable));
+    return v3_cpp_obj(view_)->attached(view_, parent, "X11EmbedWindowID") == V3_OK;
+}
+
+void Vst3Instance::idleEditor()
+{
+    if (!frame_)
+        return;
+    for (v3_timer_handler** timer : std::vector<v3_timer_handler**>(frame_->timers))
+        v3_cpp_obj(timer)->on_timer(timer);
+}
+
+void Vst3Instance::closeEditor()
+{
+    if (!view_)
+        return;
+    v3_cpp_obj(view_)->removed(view_);
+    v3_cpp_obj(view_)->set_frame(view_, nullptr);
+    v3_cpp_obj_unref(view_);
+    view_ = nullptr;
+    frame_.reset();
+}
+
+std::vector<Vst3Instance::Edit> Vst3Instance::takeEdits()
+{
+    std::vector<Edit> taken;
+    taken.swap(edits_);
+    return taken;
+}
+
 Vst3Instance::~Vst3Instance()
 {
+    closeEditor();
     if (processor_ && active_) {
         v3_cpp_obj(processor_)->set_processing(processor_, false);
         v3_cpp_obj(component_)->set_active(component_, false);

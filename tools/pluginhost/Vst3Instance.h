@@ -7,6 +7,7 @@
 #include <travesty/component.h>
 #include <travesty/edit_controller.h>
 #include <travesty/factory.h>
+#include <travesty/view.h>
 
 #include <memory>
 #include <string>
@@ -48,15 +49,23 @@ public:
     std::vector<unsigned char> saveChunk(bool program) override;
     bool loadChunk(bool program, const std::vector<unsigned char>& chunk) override;
     PresetIdentity presetIdentity() override;
-    bool editorSize(float, int&, int&) override { return false; }
-    bool openEditor(void*) override { return false; }
-    void idleEditor() override {}
-    void closeEditor() override {}
+    // X11 only: the view attached with X11EmbedWindowID; its run loop's timers fire at idleEditor.
+    bool editorSize(float scale, int& width, int& height) override;
+    bool openEditor(void* parent) override;
+    void idleEditor() override;
+    void closeEditor() override;
     void describe(std::ostream& out) override;
 
-    // Changes the plug-in reported from its process calls (a MIDI-learnt controller), taken; and the
-    // restartComponent flags it sent.
+    // Changes the plug-in reported from its process calls (a MIDI-learnt controller) and its editor's
+    // performEdit calls, taken; and the restartComponent flags it sent.
     std::vector<Vst3Change> takeReportedChanges();
+    // Every beginEdit ('b'), performEdit ('p') and endEdit ('e') the plug-in sent, in order, taken.
+    struct Edit {
+        char kind;
+        v3_param_id id;
+        double value;
+    };
+    std::vector<Edit> takeEdits();
     int restartFlags() const { return restartFlags_; }
     v3_audio_processor** processor() const { return processor_; }
     v3_edit_controller** controller() const { return controller_; }
@@ -79,12 +88,17 @@ private:
     std::vector<v3_param_id> visible_;  // the parameters a user sees: not hidden
     std::vector<Vst3Change> pending_;    // values set between process calls, for the next one
     std::vector<Vst3Change> reported_;
+    std::vector<Edit> edits_;
+    v3_plugin_view** view_ = nullptr;
 
 public:
-    struct Handler;  // the component handler we hand the plug-in (public for its function table)
+    // The component handler and the plug-in frame we hand the plug-in (public for their function tables).
+    struct Handler;
+    struct Frame;
 
 private:
     std::unique_ptr<Handler> handler_;
+    std::unique_ptr<Frame> frame_;
 };
 
 // A .vst3 bundle (or a Windows single-file module), entered while instances live.

@@ -1,0 +1,30 @@
+// The editor as a VST3 plug-in view (IPlugView), X11 only: the X11 editor in the window the host gives
+// (X11EmbedWindowID), driven by the host's run loop timer from its plug-in frame (there is no idle call
+// in VST3, and no thread of our own), at 1x or twice the size (IPlugViewContentScaleSupport), one fixed
+// size. What the user does reaches the host as beginEdit, performEdit and endEdit on its component
+// handler, from the user-interface thread, as VST3 asks.
+#pragma once
+
+#include <travesty/edit_controller.h>
+#include <travesty/view.h>
+
+#include "driver/EffectDriver.h"
+#include "plugedit/MeterMailbox.h"
+
+namespace Vst3Face {
+
+// What a view needs of the component that made it, which it keeps alive while it lives.
+class ViewOwner {
+public:
+    virtual ~ViewOwner() = default;
+    virtual Driver::EffectDriver& effect() = 0;
+    virtual PlugEdit::MeterMailbox& meters() = 0;
+    virtual v3_component_handler** handler() = 0;  // null until the host sets one
+    virtual void retain() = 0;
+    virtual void release() = 0;
+};
+
+// A new view (one reference, the caller's), or null.
+v3_plugin_view** createView(ViewOwner& owner);
+
+}  // namespace Vst3Face
