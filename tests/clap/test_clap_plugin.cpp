@@ -9,7 +9,9 @@
 #include <clap/ext/thread-check.h>
 #include <clap/plugin-factory.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <vector>
 
 #include "bench/BenchSignal.h"
@@ -17,6 +19,7 @@
 #include "plugcore/Plug.h"
 #include "tools/pluginhost/ClapInstance.h"
 #include "tools/pluginhost/Vst2Plugin.h"
+#include "tools/render/PresetFile.h"
 
 using PluginHost::ClapFile;
 using PluginHost::ClapInstance;
@@ -289,4 +292,23 @@ TEST(ClapPlugin, MainThreadCallsAreRefusedElsewhere)
     EXPECT_FALSE(state->load(plugin, &empty));
     plugin->destroy(plugin);
     entry->deinit();
+}
+
+// Through the renderer's preset files: a program file made by the VST 2.4 plug-in loads; a program
+// cannot be saved from CLAP (it keeps the whole bank), which is an error, never the bank under a
+// program's name.
+TEST(ClapPlugin, ProgramFilesLoadAndAProgramSaveIsRefused)
+{
+    ASSERT_TRUE(clapFile() && vstFile());
+    const std::string folder = VstHost::programFolder();
+    auto vst = startedVst();
+    vst->setParameter(1, 0.625f);
+    std::string error;
+    ASSERT_TRUE(Render::savePresetFile(*vst, Render::PresetKind::program, folder + "clap-program.fxp", error)) << error;
+    auto clap = startedClap();
+    ASSERT_TRUE(Render::loadPresetFile(*clap, Render::PresetKind::program, folder + "clap-program.fxp", error)) << error;
+    EXPECT_FLOAT_EQ(clap->parameter(1), 0.625f);
+    std::remove((folder + "clap-program.fxp").c_str());
+    EXPECT_FALSE(Render::savePresetFile(*clap, Render::PresetKind::program, folder + "clap-program.fxp", error));
+    EXPECT_FALSE(std::ifstream(folder + "clap-program.fxp").good());
 }

@@ -6,7 +6,9 @@
 
 #include <travesty/unit.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <vector>
 
 #include "bench/BenchSignal.h"
@@ -307,4 +309,29 @@ TEST(Vst3Plugin, ProgramsAreAListAndAProgramChange)
     for (int i = 0; i < LimiterParams::count; ++i)
         EXPECT_EQ(vst3->parameter(i), vst->parameter(i)) << i;
     EXPECT_DOUBLE_EQ(v3_cpp_obj(controller)->get_parameter_normalised(controller, LimiterParams::count + 1), 3.0 / 7);
+}
+
+// Through the renderer's preset files: a bank saved from the VST3 edition opens in the VST 2.4 plug-in
+// (the same unique ID in its header); a program file loads; a program cannot be saved (VST3 keeps the
+// whole bank), which is an error, not an empty file.
+TEST(Vst3Plugin, PresetFilesTravelAndAProgramSaveIsRefused)
+{
+    ASSERT_TRUE(vst3File() && vstFile());
+    const std::string folder = VstHost::programFolder();
+    auto vst3 = startedVst3();
+    vst3->setParameter(0, 0.375f);
+    std::string error;
+    ASSERT_TRUE(Render::savePresetFile(*vst3, Render::PresetKind::bank, folder + "vst3-bank.fxb", error)) << error;
+    auto vst = startedVst();
+    ASSERT_TRUE(Render::loadPresetFile(*vst, Render::PresetKind::bank, folder + "vst3-bank.fxb", error)) << error;
+    EXPECT_FLOAT_EQ(vst->parameter(0), 0.375f);
+    vst->setParameter(1, 0.625f);
+    ASSERT_TRUE(Render::savePresetFile(*vst, Render::PresetKind::program, folder + "vst-program.fxp", error)) << error;
+    ASSERT_TRUE(Render::loadPresetFile(*vst3, Render::PresetKind::program, folder + "vst-program.fxp", error)) << error;
+    EXPECT_FLOAT_EQ(vst3->parameter(1), 0.625f);
+    EXPECT_FALSE(Render::savePresetFile(*vst3, Render::PresetKind::program, folder + "vst3-program.fxp", error));
+    EXPECT_NE(error.find("no program"), std::string::npos) << error;
+    EXPECT_FALSE(std::ifstream(folder + "vst3-program.fxp").good());
+    for (const char* name : {"vst3-bank.fxb", "vst-program.fxp"})
+        std::remove((folder + name).c_str());
 }

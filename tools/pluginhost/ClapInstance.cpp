@@ -368,21 +368,24 @@ std::string ClapInstance::parameterLabel(int index)
     return space == std::string::npos ? std::string() : text.substr(space + 1);
 }
 
-std::vector<unsigned char> ClapInstance::saveChunk(bool)
+// CLAP saves the whole bank: a program alone cannot be asked for (none is given, rather than the bank
+// under a program's name).
+std::vector<unsigned char> ClapInstance::saveChunk(bool program)
 {
     const auto* s = static_cast<const clap_plugin_state_t*>(extension(CLAP_EXT_STATE));
     ByteSink sink;
-    if (!s || !s->save(plugin_, &sink.stream))
+    if (program || !s || !s->save(plugin_, &sink.stream))
         return {};
     return sink.bytes;
 }
 
-// The state is the whole bank; a program alone is not a CLAP state.
-bool ClapInstance::loadChunk(bool program, const std::vector<unsigned char>& chunk)
+// The state saved is the whole bank (a program alone cannot be asked for), but a program's chunk is
+// taken as the plug-in's state reader takes it.
+bool ClapInstance::loadChunk(bool, const std::vector<unsigned char>& chunk)
 {
     const auto* s = static_cast<const clap_plugin_state_t*>(extension(CLAP_EXT_STATE));
     ByteSource source{chunk};
-    return !program && s && s->load(plugin_, &source.stream);
+    return s && s->load(plugin_, &source.stream);
 }
 
 // A CLAP plug-in has no VST 2.4 identity to tell: unknown (0), so preset files are not matched by it

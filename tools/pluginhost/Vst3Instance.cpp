@@ -532,13 +532,11 @@ bool Vst3Instance::setComponentState(const std::vector<unsigned char>& state)
     return v3_cpp_obj(component_)->set_state(component_, asInterface<v3_bstream>(stream.table)) == V3_OK;
 }
 
-// Tarn's VST3 state is the VST 2.4 bank; a program alone is not a VST3 state.
+// Tarn's VST3 state is the VST 2.4 bank: a program alone cannot be asked for (none is given), but one
+// is taken, as migrating hosts hand it over.
 std::vector<unsigned char> Vst3Instance::saveChunk(bool program) { return program ? std::vector<unsigned char>() : componentState(); }
 
-bool Vst3Instance::loadChunk(bool program, const std::vector<unsigned char>& chunk)
-{
-    return !program && setComponentState(chunk);
-}
+bool Vst3Instance::loadChunk(bool, const std::vector<unsigned char>& chunk) { return setComponentState(chunk); }
 
 // A class ID made by the VST 2 to VST 3 convention carries the VST 2.4 unique ID after "VST".
 PresetIdentity Vst3Instance::presetIdentity()

@@ -130,7 +130,13 @@ bool savePresetFile(PluginHost::HostedPlugin& host, PresetKind kind, const std::
     header.count = program ? host.parameterCount() : host.programCount();
     header.currentProgram = host.currentProgram();
     header.programName = host.programName();
-    const std::vector<unsigned char> file = wrapChunk(kind, header, host.saveChunk(program));
+    const std::vector<unsigned char> chunk = host.saveChunk(program);
+    // A format that keeps only the whole bank gives no program: say so rather than write an empty preset.
+    if (chunk.empty()) {
+        error = std::string("the plug-in gives no ") + (program ? "program" : "bank") + " state in this format; nothing written to " + path;
+        return false;
+    }
+    const std::vector<unsigned char> file = wrapChunk(kind, header, chunk);
     return writeWholeFile(path, file, error);
 }
 
