@@ -110,25 +110,43 @@ inline void columns(const double* table, Lanes::FourMask i, Lanes::Four& a, Lane
 #endif
 
 #if defined(TARN_LANES_EIGHTS)
-inline Lanes::Eight gathered(const double* column, Lanes::EightMask i, int rowLength)
-{
-    return reinterpret_cast<Lanes::Eight>(
-        _mm512_i64gather_pd(reinterpret_cast<__m512i>(i * rowLength), column, sizeof(double)));
-}
-
+// Eight lanes load their rows whole and transpose them: a 512-bit gather fetches one element per cycle
+// or so on the processors at hand, which made the tables the larger part of the logarithm's cost.
+// The same values land in the same lanes, so the bits do not change.
 inline void columns(const double* table, Lanes::EightMask i, Lanes::Eight& a, Lanes::Eight& b)
 {
-    a = gathered(table, i, 2);
-    b = gathered(table + 1, i, 2);
+    // Rows 0, 2, 4, 6 in one vector and 1, 3, 5, 7 in the other, two doubles per 128-bit part: the low
+    // halves of each part side by side are the first column, the high halves the second.
+    const auto rowAt = [&](int lane) { return _mm_loadu_pd(table + 2 * i[lane]); };
+    __m512d even = _mm512_castpd128_pd512(rowAt(0)), odd = _mm512_castpd128_pd512(rowAt(1));
+    even = _mm512_insertf64x2(even, rowAt(2), 1);
+    odd = _mm512_insertf64x2(odd, rowAt(3), 1);
+    even = _mm512_insertf64x2(even, rowAt(4), 2);
+    odd = _mm512_insertf64x2(odd, rowAt(5), 2);
+    even = _mm512_insertf64x2(even, rowAt(6), 3);
+    odd = _mm512_insertf64x2(odd, rowAt(7), 3);
+    a = reinterpret_cast<Lanes::Eight>(_mm512_unpacklo_pd(even, odd));
+    b = reinterpret_cast<Lanes::Eight>(_mm512_unpackhi_pd(even, odd));
 }
 
 inline void columns(const double* table, Lanes::EightMask i, Lanes::Eight& a, Lanes::Eight& b, Lanes::Eight& c,
                     Lanes::Eight& d)
 {
-    a = gathered(table, i, 4);
-    b = gathered(table + 1, i, 4);
-    c = gathered(table + 2, i, 4);
-    d = gathered(table + 3, i, 4);
+    // Rows of four: {0 | 2}, {1 | 3}, {4 | 6}, {5 | 7} in 256-bit halves; interleaving the first two and
+    // the last two gives 128-bit parts holding two rows' columns 0 or 2 (low) and 1 or 3 (high), and
+    // picking those parts in order gives each column.
+    const auto rows = [&](int first, int second) {
+        return _mm512_insertf64x4(_mm512_castpd256_pd512(_mm256_loadu_pd(table + 4 * i[first])),
+                                  _mm256_loadu_pd(table + 4 * i[second]), 1);
+    };
+    const __m512d r02 = rows(0, 2), r13 = rows(1, 3), r46 = rows(4, 6), r57 = rows(5, 7);
+    const __m512d low0123 = _mm512_unpacklo_pd(r02, r13), high0123 = _mm512_unpackhi_pd(r02, r13);
+    const __m512d low4567 = _mm512_unpacklo_pd(r46, r57), high4567 = _mm512_unpackhi_pd(r46, r57);
+    // Parts 0 and 2 of each hold columns 0 and 1, parts 1 and 3 columns 2 and 3.
+    a = reinterpret_cast<Lanes::Eight>(_mm512_shuffle_f64x2(low0123, low4567, 0x88));
+    b = reinterpret_cast<Lanes::Eight>(_mm512_shuffle_f64x2(high0123, high4567, 0x88));
+    c = reinterpret_cast<Lanes::Eight>(_mm512_shuffle_f64x2(low0123, low4567, 0xdd));
+    d = reinterpret_cast<Lanes::Eight>(_mm512_shuffle_f64x2(high0123, high4567, 0xdd));
 }
 #endif
 
