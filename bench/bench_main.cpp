@@ -1,16 +1,20 @@
 // tarn_bench [benchmark flags] [--peer PATH ...] [--tarn PATH ...] [--lv2-peer URI [--lv2-set SYMBOL=VALUE ...]
-// ...]: our benchmarks, plus other plug-ins for comparison (VST 2.4 by path, LV2 by URI with control
-// inputs set by symbol), or another build of this one run with the same settings as ours (before/after a
-// change).
+// ...] [--lanes 2|4|8]: our benchmarks, plus other plug-ins for comparison (VST 2.4 by path, LV2 by URI with
+// control inputs set by symbol), or another build of this one run with the same settings as ours
+// (before/after a change). --lanes keeps the limiter's vector passes linked into this program (the kernel,
+// its stages and TarnProcessReplacing, not the LV2 bundle, which has its own copy) to at most that width,
+// so the paths of processors without AVX-512 or AVX2 can be timed here too.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "bench/bench_limiter.h"
 #include "bench/bench_lv2.h"
+#include "limiter/VectorPasses.h"
 
 namespace {
 
@@ -41,6 +45,17 @@ int main(int argc, char** argv)
             }
             lv2Peers.back().settings.push_back(setting);
             ++i;
+        } else if (std::strcmp(argv[i], "--lanes") == 0 && i + 1 < argc) {
+            const int lanes = std::atoi(argv[++i]);
+            if (lanes != 2 && lanes != 4 && lanes != 8) {
+                std::fprintf(stderr, "--lanes %s: expected 2, 4 or 8\n", argv[i]);
+                return 2;
+            }
+            if (lanes > VectorPasses::widestLanes())
+                std::fprintf(stderr, "--lanes %d: this processor offers %d at most\n", lanes,
+                             VectorPasses::widestLanes());
+            VectorPasses::allowFours(lanes >= 4);
+            VectorPasses::allowEights(lanes >= 8);
         } else
             rest.push_back(argv[i]);
     }

@@ -15,8 +15,17 @@ constexpr double rampTarget = 1.58197f;
 constexpr double rampHistory = 0.58197f;
 
 // The flush to zero of a value known not to be negative (levels and envelopes, which start at 0 and
-// move toward non-negative levels): no absolute value needed on the recurrence's critical path.
-inline double flushedNonNegative(double x) { return x > flushLimit ? x : 0.0; }
+// move toward non-negative levels): no absolute value needed on the recurrence's critical path. A
+// branch the processor predicts (values stay above the limit while anything is limited), not a select,
+// so the compare stays off the recurrence's chain from frame to frame; the empty statement keeps the
+// compiler from turning it back into a select.
+inline double flushedNonNegative(double x)
+{
+    if (__builtin_expect(x > flushLimit, 1))
+        return x;
+    __asm__ volatile("");
+    return 0.0;
+}
 
 struct State {
     double fast = 0.0;      // the first release stage
