@@ -15,8 +15,8 @@ constexpr double amplitude16 = 1.0 / 32768.0;    // 2^-15
 constexpr double amplitude24 = 1.0 / 8388608.0;  // 2^-23
 constexpr double unit = 1.0 / 2147483648.0;      // 2^-31
 
-// Four, eight and sixteen advances at once: a frame draws four states, so interleaved sequences stepping by four
-// (or eight and sixteen, two and four frames at a time) give the same numbers without one long chain of
+// Four, eight, sixteen and 32 advances at once: a frame draws four states, so interleaved sequences stepping by
+// four (or eight, sixteen and 32: two, four and eight frames at a time) give the same numbers without one long chain of
 // multiplications.
 constexpr std::uint32_t multiplier4 = multiplier * multiplier * multiplier * multiplier;
 constexpr std::uint32_t increment4 =
@@ -25,6 +25,8 @@ constexpr std::uint32_t multiplier8 = multiplier4 * multiplier4;
 constexpr std::uint32_t increment8 = increment4 * (multiplier4 + 1u);
 constexpr std::uint32_t multiplier16 = multiplier8 * multiplier8;
 constexpr std::uint32_t increment16 = increment8 * (multiplier8 + 1u);
+constexpr std::uint32_t multiplier32 = multiplier16 * multiplier16;
+constexpr std::uint32_t increment32 = increment16 * (multiplier16 + 1u);
 
 inline std::uint32_t next(std::uint32_t& state)
 {

@@ -56,6 +56,10 @@ void gainsFromReductions(double* values, int frames)
 
 void ditherNoise(Lanes::Quad& draws, double* left, double* right, int frames, double amplitude)
 {
+#if TARN_HAVE_EIGHTS
+    if (useEights())
+        return ditherNoiseEights(draws, left, right, frames, amplitude);
+#endif
 #if TARN_HAVE_FOURS
     if (useFours())
         return ditherNoiseFours(draws, left, right, frames, amplitude);

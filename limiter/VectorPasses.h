@@ -85,6 +85,7 @@ void finishOutputFours(const FinishPass& pass, int frames, MeterExtremes& extrem
 void levelLogsEights(const double* left, const double* right, double* out, int frames, double inputGain,
                      double compensation);
 void gainsFromReductionsEights(double* values, int frames);
+void ditherNoiseEights(Lanes::Quad& draws, double* left, double* right, int frames, double amplitude);
 void mainPassEights(MainPass& pass, int frames);
 void finishOutputEights(const FinishPass& pass, int frames, MeterExtremes& extremes);
 
