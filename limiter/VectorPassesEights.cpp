@@ -39,8 +39,9 @@ void ditherNoiseEights(Lanes::Quad& draws, double* left, double* right, int fram
     const __m256i firstTwo = _mm256_set_m128i(reinterpret_cast<__m128i>(second), reinterpret_cast<__m128i>(draws));
     const __m256i lastTwo = _mm256_set_m128i(reinterpret_cast<__m128i>(fourth), reinterpret_cast<__m128i>(third));
     __m512i early = _mm512_inserti64x4(_mm512_castsi256_si512(firstTwo), lastTwo, 1);
-    __m512i late = _mm512_add_epi32(_mm512_mullo_epi32(early, _mm512_set1_epi32(static_cast<int>(Dither::multiplier16))),
-                                    _mm512_set1_epi32(static_cast<int>(Dither::increment16)));
+    __m512i late =
+        _mm512_add_epi32(_mm512_mullo_epi32(early, _mm512_set1_epi32(static_cast<int>(Dither::multiplier16))),
+                         _mm512_set1_epi32(static_cast<int>(Dither::increment16)));
     const __m512i multiplier = _mm512_set1_epi32(static_cast<int>(Dither::multiplier32));
     const __m512i increment = _mm512_set1_epi32(static_cast<int>(Dither::increment32));
     const __m512d unit = _mm512_set1_pd(Dither::unit), scale = _mm512_set1_pd(amplitude);
