@@ -52,13 +52,24 @@ void Limiter::setup() { kernel.setup(getSampleRate()); }
 
 void Limiter::reset() { kernel.reset(); }
 
+LimiterSettings Limiter::settings()
+{
+    using namespace LimiterParams;
+    return LimiterSettings{params[threshold].dspValue,  params[release].dspValue, params[makeup].dspValue,
+                           params[meterScale].dspValue, params[dither].dspValue,  getSampleRate()};
+}
+
 bool Limiter::processBlock(bool paramsChanged, const PlugCore::TransportInfo& /*info*/, double** inputs,
                            double** outputs, VstInt32 frames)
 {
-    using namespace LimiterParams;
-    const LimiterSettings settings{params[threshold].dspValue,  params[release].dspValue, params[makeup].dspValue,
-                                   params[meterScale].dspValue, params[dither].dspValue,  getSampleRate()};
-    kernel.process(settings, paramsChanged, inputs, outputs, frames);
+    kernel.process(settings(), paramsChanged, inputs, outputs, frames);
+    return true;
+}
+
+bool Limiter::processBlockSingle(bool paramsChanged, const PlugCore::TransportInfo& /*info*/, float** inputs,
+                                 float** outputs, VstInt32 frames)
+{
+    kernel.process(settings(), paramsChanged, inputs, outputs, frames);
     return true;
 }
 

@@ -39,6 +39,9 @@ public:
     void reset() override;
     bool processBlock(bool paramsChanged, const PlugCore::TransportInfo& info, double** inputs, double** outputs,
                       VstInt32 frames) override;
+    // Single precision straight through the kernel, which widens and rounds as the conversion would.
+    bool processBlockSingle(bool paramsChanged, const PlugCore::TransportInfo& info, float** inputs,
+                            float** outputs, VstInt32 frames) override;
     void getDisplayText(VstInt32 index, char* text, float value) override;
     VstInt32 getLatency() override { return kernel.latency(); }
 
@@ -47,6 +50,7 @@ public:
     double currentGainLog() const { return kernel.currentGainLog(); }
 
 private:
+    LimiterSettings settings();
     void describe();
     void attach(const Companions& companions);
     bool offerMeters(const MeterBlock& block) override;

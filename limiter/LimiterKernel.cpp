@@ -92,14 +92,50 @@ void LimiterKernel::compactLines()
     linePosition = lookahead;
 }
 
+namespace {
+
+// The inputs join the delay lines: single precision widens exactly.
+void intoLine(double* line, const double* from, std::int32_t n)
+{
+    std::memcpy(line, from, sizeof(double) * static_cast<std::size_t>(n));
+}
+
+void intoLine(double* line, const float* from, std::int32_t n)
+{
+    for (std::int32_t i = 0; i < n; ++i)
+        line[i] = from[i];
+}
+
+// Output put together in double precision, rounded in the mode of the moment.
+void narrowed(float* to, const double* from, std::int32_t n)
+{
+    for (std::int32_t i = 0; i < n; ++i)
+        to[i] = static_cast<float>(from[i]);
+}
+
+}  // namespace
+
 void LimiterKernel::process(const LimiterSettings& settings, bool settingsChanged, const double* const* inputs,
                             double* const* outputs, std::int32_t frames)
+{
+    run(settings, settingsChanged, inputs, outputs, frames);
+}
+
+void LimiterKernel::process(const LimiterSettings& settings, bool settingsChanged, const float* const* inputs,
+                            float* const* outputs, std::int32_t frames)
+{
+    run(settings, settingsChanged, inputs, outputs, frames);
+}
+
+template <class Sample>
+void LimiterKernel::run(const LimiterSettings& settings, bool settingsChanged, const Sample* const* inputs,
+                        Sample* const* outputs, std::int32_t frames)
 {
     if (!delayStorage) {
         // Set up but without memory for the delay: silence rather than stale buffers.
         if (lookahead > 0)
             for (int c = 0; c < 2; ++c)
-                std::fill(outputs[c], outputs[c] + frames, 0.0);
+                std::fill(outputs[c], outputs[c] + frames, Sample(0));
         return;
     }
     // Toward zero for the whole block, restored afterwards: the output is defined with that arithmetic
@@ -107,6 +143,12 @@ void LimiterKernel::process(const LimiterSettings& settings, bool settingsChange
     TowardZeroRounding rounding;
     if (settingsChanged || needsUpdate)
         updateCoefficients(settings);
+    // Single-precision output is rounded in the caller's mode, as the caller's own conversion would: by
+    // the vector passes as they write it where they can round to nearest and that is the caller's mode,
+    // else put together in double precision and rounded per stretch in the caller's mode.
+    constexpr bool single = sizeof(Sample) == sizeof(float);
+    const bool roundedAsWritten =
+        single && rounding.callersMode() == FE_TONEAREST && VectorPasses::roundsToSingle();
 
     MeterSink* const sink = meterSink;  // without one nothing is ever published
     std::uint32_t state = Dither::claim(4u * static_cast<std::uint32_t>(frames));
@@ -127,8 +169,8 @@ void LimiterKernel::process(const LimiterSettings& settings, bool settingsChange
             compactLines();
         const std::int32_t at = linePosition, back = linePosition - lookahead;
         // The inputs join the lines first, so outputs may be the very buffers of the inputs.
-        std::memcpy(lineLeft + at, inputs[0] + done, sizeof(double) * static_cast<std::size_t>(n));
-        std::memcpy(lineRight + at, inputs[1] + done, sizeof(double) * static_cast<std::size_t>(n));
+        intoLine(lineLeft + at, inputs[0] + done, n);
+        intoLine(lineRight + at, inputs[1] + done, n);
         VectorPasses::MainPass pass;
         pass.inputLeft = lineLeft + at;
         pass.inputRight = lineRight + at;
@@ -160,16 +202,37 @@ void LimiterKernel::process(const LimiterSettings& settings, bool settingsChange
         for (std::int32_t first = 0; first < n;) {
             const std::int32_t untilPublish = sink ? std::max(1, meterInterval + 1 - sampleCounter) : n;
             const std::int32_t segment = std::min(n - first, untilPublish);
-            const VectorPasses::FinishPass finish{
-                shapedLeft + first,     shapedRight + first, noiseLeft + first,         noiseRight + first,
-                framePower + 2 * first, frameGain + first,   outputs[0] + done + first, outputs[1] + done + first};
-            VectorPasses::finishOutput(finish, segment, extremes);
+            VectorPasses::FinishPass finish{shapedLeft + first, shapedRight + first, noiseLeft + first,
+                                            noiseRight + first, framePower + 2 * first, frameGain + first,
+                                            nullptr,            nullptr};
+            if constexpr (single) {
+                if (roundedAsWritten) {
+                    VectorPasses::finishOutputToSingle(finish, outputs[0] + done + first,
+                                                       outputs[1] + done + first, segment, extremes);
+                } else {
+                    // Each frame's noise is read before its output takes its place.
+                    finish.outLeft = noiseLeft + first;
+                    finish.outRight = noiseRight + first;
+                    VectorPasses::finishOutput(finish, segment, extremes);
+                }
+            } else {
+                finish.outLeft = outputs[0] + done + first;
+                finish.outRight = outputs[1] + done + first;
+                VectorPasses::finishOutput(finish, segment, extremes);
+            }
             first += segment;
             // Without a sink the counter only has to stay past the interval.
             sampleCounter = std::min(sampleCounter + segment, meterInterval + 1);
             if (sink && sampleCounter > meterInterval) {
                 foldMeters();
                 publish(*sink);
+            }
+        }
+        if constexpr (single) {
+            if (!roundedAsWritten) {
+                TowardZeroRounding::CallersRounding callers(rounding);
+                narrowed(outputs[0] + done, noiseLeft, n);
+                narrowed(outputs[1] + done, noiseRight, n);
             }
         }
         foldMeters();

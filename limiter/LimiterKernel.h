@@ -34,6 +34,11 @@ public:
     // written.
     void process(const LimiterSettings& settings, bool settingsChanged, const double* const* inputs,
                  double* const* outputs, std::int32_t frames);
+    // The same for single-precision buffers, sample for sample what widening the inputs, the call above
+    // and narrowing its outputs in the caller's rounding mode give; the inputs go straight into the delay
+    // lines and the outputs are rounded as they are written, with no buffers between.
+    void process(const LimiterSettings& settings, bool settingsChanged, const float* const* inputs,
+                 float* const* outputs, std::int32_t frames);
 
     // Null (the start): nobody reads the meters and none are offered.
     void setMeterSink(MeterSink* sink) { meterSink = sink; }
@@ -42,6 +47,9 @@ public:
     double currentGainLog() const { return follower.smoothed; }
 
 private:
+    template <class Sample>
+    void run(const LimiterSettings& settings, bool settingsChanged, const Sample* const* inputs,
+             Sample* const* outputs, std::int32_t frames);
     void updateCoefficients(const LimiterSettings& settings);
     void compactLines();
     void foldMeters();
@@ -84,8 +92,9 @@ private:
     Lanes::Quad ditherLanes = {0, 0, 0, 0};
 
     // Per-frame intermediates of one stretch of a block: the level logarithms, the gains, the clipped
-    // output before the dither and the dither noise per channel, and the smoothed power (left, right side
-    // by side). Fixed in size, so processing never allocates.
+    // output before the dither and the dither noise per channel (where single-precision output that the
+    // vector passes cannot round themselves is put together before it is rounded), and the smoothed
+    // power (left, right side by side). Fixed in size, so processing never allocates.
     static constexpr std::int32_t stretch = 256;
     double levelLog[stretch];
     double frameGain[stretch];

@@ -106,16 +106,17 @@ template <typename V> inline V loadFilled(const double* from, int count, double 
     return v;
 }
 
-// out = shaped + noise per channel; the extremes of |shaped|, of the power and of the gain join `extremes`.
-// None of the values is NaN, so the extremes do not depend on the order they are taken in.
-template <typename V> void finishOutput(const VectorPasses::FinishPass& pass, int n, VectorPasses::MeterExtremes& m)
+// shaped + noise per channel, handed to `write(i, left, right, count)`; the extremes of |shaped|, of the
+// power and of the gain join `extremes`. None of the values is NaN, so the extremes do not depend on the
+// order they are taken in.
+template <typename V, typename Write>
+void finishOutput(const VectorPasses::FinishPass& pass, int n, VectorPasses::MeterExtremes& m, Write write)
 {
     constexpr int lanes = Lanes::lanesOf<V>;
     V peakLeft{}, peakRight{}, loudest{}, quietest = Lanes::splat<V>(HUGE_VAL);
     overVectors<V>(n, [&](int i, int count) {
         const V left = load<V>(pass.shapedLeft + i, count), right = load<V>(pass.shapedRight + i, count);
-        store(pass.outLeft + i, left + load<V>(pass.noiseLeft + i, count), count);
-        store(pass.outRight + i, right + load<V>(pass.noiseRight + i, count), count);
+        write(i, left + load<V>(pass.noiseLeft + i, count), right + load<V>(pass.noiseRight + i, count), count);
         peakLeft = Lanes::larger(peakLeft, Lanes::abs(left));
         peakRight = Lanes::larger(peakRight, Lanes::abs(right));
         // The powers side by side: lanes alternate left and right.
@@ -131,6 +132,15 @@ template <typename V> void finishOutput(const VectorPasses::FinishPass& pass, in
         m.power[k % 2] = std::max(m.power[k % 2], loudest[k]);
         m.gain = std::min(m.gain, quietest[k]);
     }
+}
+
+// The outputs in double precision.
+template <typename V> void finishOutput(const VectorPasses::FinishPass& pass, int n, VectorPasses::MeterExtremes& m)
+{
+    finishOutput<V>(pass, n, m, [&](int i, V left, V right, int count) {
+        store(pass.outLeft + i, left, count);
+        store(pass.outRight + i, right, count);
+    });
 }
 
 // The main pass's state and pointers in locals, so stores into the arrays cannot alias them.

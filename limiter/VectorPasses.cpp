@@ -27,8 +27,7 @@ bool useEights() { return eightsAvailable && eightsAllowed.load(std::memory_orde
 
 }  // namespace
 
-void levelLogs(const double* left, const double* right, double* out, int frames, double inputGain,
-               double compensation)
+void levelLogs(const double* left, const double* right, double* out, int frames, double inputGain, double compensation)
 {
 #if TARN_HAVE_EIGHTS
     if (useEights())
@@ -78,6 +77,25 @@ void finishOutput(const FinishPass& pass, int frames, MeterExtremes& extremes)
         return finishOutputFours(pass, frames, extremes);
 #endif
     VectorPassLoops::finishOutput<Lanes::Pair>(pass, frames, extremes);
+}
+
+bool roundsToSingle()
+{
+#if TARN_HAVE_EIGHTS
+    return useEights();
+#else
+    return false;
+#endif
+}
+
+void finishOutputToSingle(const FinishPass& pass, float* outLeft, float* outRight, int frames, MeterExtremes& extremes)
+{
+#if TARN_HAVE_EIGHTS
+    if (useEights())
+        return finishOutputToSingleEights(pass, outLeft, outRight, frames, extremes);
+#endif
+    // Never called without the eight-lane passes (see roundsToSingle); nothing is written.
+    (void)pass, (void)outLeft, (void)outRight, (void)frames, (void)extremes;
 }
 
 void mainPass(MainPass& pass, int frames)

@@ -66,6 +66,13 @@ struct FinishPass {
 };
 void finishOutput(const FinishPass& pass, int frames, MeterExtremes& extremes);
 
+// Whether finishOutputToSingle can be called: where the eight-lane passes run, AVX-512 rounds each value
+// to single precision as its instruction says, whatever the rounding mode the kernel runs in.
+bool roundsToSingle();
+// finishOutput with the outputs rounded to single precision, to nearest, as they are written into
+// outLeft and outRight (the pass's double outputs are not used).
+void finishOutputToSingle(const FinishPass& pass, float* outLeft, float* outRight, int frames, MeterExtremes& extremes);
+
 // Tests run every width: false keeps to pairs even where AVX2 is there, and to fours (or pairs) where
 // AVX-512 is.
 void allowFours(bool allowed);
@@ -88,5 +95,7 @@ void gainsFromReductionsEights(double* values, int frames);
 void ditherNoiseEights(Lanes::Quad& draws, double* left, double* right, int frames, double amplitude);
 void mainPassEights(MainPass& pass, int frames);
 void finishOutputEights(const FinishPass& pass, int frames, MeterExtremes& extremes);
+void finishOutputToSingleEights(const FinishPass& pass, float* outLeft, float* outRight, int frames,
+                                MeterExtremes& extremes);
 
 }  // namespace VectorPasses

@@ -28,6 +28,31 @@ void finishOutputEights(const FinishPass& pass, int frames, MeterExtremes& extre
     VectorPassLoops::finishOutput<Lanes::Eight>(pass, frames, extremes);
 }
 
+namespace {
+
+// `count` values rounded to single precision, to nearest whatever the rounding mode, into `to`.
+void storeRounded(float* to, Lanes::Eight values, int count)
+{
+    const __m256 rounded =
+        _mm512_cvt_roundpd_ps(reinterpret_cast<__m512d>(values), _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+    if (count == 8)
+        _mm256_storeu_ps(to, rounded);
+    else  // masked lanes are neither written nor touched
+        _mm512_mask_storeu_ps(to, static_cast<__mmask16>((1u << count) - 1), _mm512_castps256_ps512(rounded));
+}
+
+}  // namespace
+
+void finishOutputToSingleEights(const FinishPass& pass, float* outLeft, float* outRight, int frames,
+                                MeterExtremes& extremes)
+{
+    VectorPassLoops::finishOutput<Lanes::Eight>(pass, frames, extremes,
+                                                [&](int i, Lanes::Eight left, Lanes::Eight right, int count) {
+                                                    storeRounded(outLeft + i, left, count);
+                                                    storeRounded(outRight + i, right, count);
+                                                });
+}
+
 void ditherNoiseEights(Lanes::Quad& draws, double* left, double* right, int frames, double amplitude)
 {
     // Eight frames per step in two vectors of sixteen 32-bit lanes, each holding four frames' four states

@@ -34,6 +34,8 @@ Plug::Plug(audioMasterCallback audioMaster, VstInt32 numParams)
     inputCursor.reset(new double*[2 * inputPairs]());
     outputBuffers.reset(new double*[2 * outputPairs]());
     outputCursor.reset(new double*[2 * outputPairs]());
+    singleInputCursor.reset(new float*[2 * inputPairs]());
+    singleOutputCursor.reset(new float*[2 * outputPairs]());
 }
 
 // An editor still open (a host that closes the effect first) is closed while the plug-in is whole:

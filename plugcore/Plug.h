@@ -70,6 +70,11 @@ public:
     virtual void reset() = 0;
     virtual bool processBlock(bool paramsChanged, const TransportInfo& info, double** inputs, double** outputs,
                               VstInt32 frames) = 0;
+    // The same for processReplacing's single-precision buffers. By default the block is widened into the
+    // conversion buffers, run through processBlock and narrowed back; an effect that reads and writes
+    // single precision itself, to the same samples, overrides it.
+    virtual bool processBlockSingle(bool paramsChanged, const TransportInfo& info, float** inputs,
+                                    float** outputs, VstInt32 frames);
     virtual void getDisplayText(VstInt32 index, char* text, float value) = 0;
     virtual VstInt32 getLatency() { return 0; }
     virtual void noteOn(VstInt32 /*note*/, VstInt32 /*velocity*/) {}
@@ -105,8 +110,19 @@ private:
     void allocateBuffers(VstInt32 size);
     template <bool accumulate>
     void processSingle(float** inputs, float** outputs, VstInt32 frames);
-    void runEffect(VstInt32 from, VstInt32 to, bool& changed, double tempo, bool playing, double** inputs,
-                   double** outputs);
+    template <class Sample> void processCutAtEvents(Sample** inputs, Sample** outputs, VstInt32 frames);
+    template <class Sample>
+    void runEffect(VstInt32 from, VstInt32 to, bool& changed, double tempo, bool playing, Sample** inputs,
+                   Sample** outputs);
+    // The effect's block call for either precision.
+    bool effectBlock(bool changed, const TransportInfo& info, double** inputs, double** outputs, VstInt32 frames)
+    {
+        return processBlock(changed, info, inputs, outputs, frames);
+    }
+    bool effectBlock(bool changed, const TransportInfo& info, float** inputs, float** outputs, VstInt32 frames)
+    {
+        return processBlockSingle(changed, info, inputs, outputs, frames);
+    }
     VstInt32 dispatchEvents(const VstEvents& events, VstInt32 first);
     void handleMidiEvent(const VstMidiEvent& event);
     void handleController(VstInt32 key, VstInt32 data);
@@ -120,6 +136,8 @@ private:
     std::unique_ptr<double*[]> outputBuffers;
     std::unique_ptr<double*[]> inputCursor;
     std::unique_ptr<double*[]> outputCursor;
+    std::unique_ptr<float*[]> singleInputCursor;
+    std::unique_ptr<float*[]> singleOutputCursor;
     VstInt32 inputPairs = 1;
     VstInt32 outputPairs = 1;
     bool needsSetup = true;

@@ -1,6 +1,9 @@
-// The audio driver: single precision is widened into the conversion buffers, and the double path runs
-// the effect on sub-blocks cut at the positions of the MIDI events that came with the call.
+// The audio driver: either precision runs the effect on sub-blocks cut at the positions of the MIDI
+// events that came with the call. Single precision reaches the effect as it is (an effect that cannot take
+// it has it widened into the conversion buffers and narrowed back); the accumulating process call widens
+// the whole block first.
 #include <algorithm>
+#include <type_traits>
 
 #include "platform/Platform.h"
 #include "plugcore/Plug.h"
@@ -24,7 +27,7 @@ void narrow(float** outputs, double* const* buffers, VstInt32 channels, VstInt32
     }
 }
 
-void widen(double* const* buffers, float* const* inputs, VstInt32 channels, VstInt32 frames)
+void widen(double* const* buffers, const float* const* inputs, VstInt32 channels, VstInt32 frames)
 {
     for (VstInt32 c = 0; c < channels; ++c) {
         double* out = buffers[c];
@@ -57,9 +60,13 @@ void Plug::processSingle(float** inputs, float** outputs, VstInt32 frames)
                 std::fill(outputs[c], outputs[c] + std::max<VstInt32>(frames, 0), 0.0f);
         return;
     }
-    widen(inputBuffers.get(), inputs, 2 * inputPairs, frames);
-    processDoubleReplacing(inputBuffers.get(), outputBuffers.get(), frames);
-    narrow<accumulate>(outputs, outputBuffers.get(), 2 * outputPairs, frames);
+    if (accumulate) {
+        widen(inputBuffers.get(), inputs, 2 * inputPairs, frames);
+        processDoubleReplacing(inputBuffers.get(), outputBuffers.get(), frames);
+        narrow<accumulate>(outputs, outputBuffers.get(), 2 * outputPairs, frames);
+    } else {
+        processCutAtEvents(inputs, outputs, frames);
+    }
 }
 
 void Plug::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames)
@@ -72,6 +79,11 @@ void Plug::processDoubleReplacing(double** inputs, double** outputs, VstInt32 fr
         Platform::showMessageBox("PANIC", "ALLERT", Platform::MessageStyle::plainOk);
         return;
     }
+    processCutAtEvents(inputs, outputs, frames);
+}
+
+template <class Sample> void Plug::processCutAtEvents(Sample** inputs, Sample** outputs, VstInt32 frames)
+{
     frames = std::max<VstInt32>(frames, 0);
     bool changed = params.takeChanges();
 
@@ -105,22 +117,44 @@ void Plug::processDoubleReplacing(double** inputs, double** outputs, VstInt32 fr
     pendingEvents = nullptr;
 }
 
-void Plug::runEffect(VstInt32 from, VstInt32 to, bool& changed, double tempo, bool playing, double** inputs,
-                     double** outputs)
+template <class Sample>
+void Plug::runEffect(VstInt32 from, VstInt32 to, bool& changed, double tempo, bool playing, Sample** inputs,
+                     Sample** outputs)
 {
+    Sample** inputAt;
+    Sample** outputAt;
+    if constexpr (std::is_same_v<Sample, float>) {
+        inputAt = singleInputCursor.get();
+        outputAt = singleOutputCursor.get();
+    } else {
+        inputAt = inputCursor.get();
+        outputAt = outputCursor.get();
+    }
     for (VstInt32 c = 0; c < 2 * inputPairs; ++c)
-        inputCursor[c] = inputs[c] + from;
+        inputAt[c] = inputs[c] + from;
     for (VstInt32 c = 0; c < 2 * outputPairs; ++c)
-        outputCursor[c] = outputs[c] + from;
+        outputAt[c] = outputs[c] + from;
     const double rate = sampleRate;
     const double beatsPerSample = tempo / (rate * 60.0);
     const TransportInfo info{tempo, songPosition, beatsPerSample, rate};
-    const bool keepRunning = processBlock(changed, info, inputCursor.get(), outputCursor.get(), to - from);
+    const bool keepRunning = effectBlock(changed, info, inputAt, outputAt, to - from);
     changed = false;
     if (keepRunning || playing)
         songPosition += (to - from) * tempo / (rate * 60.0);
     else
         songPosition = 0.0;
+}
+
+// Through the double path: the part widened into the conversion buffers and narrowed back, sample for
+// sample as widening and narrowing the whole host block around it. Each part's inputs are read before its
+// outputs are written, so in-place host buffers are fine.
+bool Plug::processBlockSingle(bool paramsChanged, const TransportInfo& info, float** inputs, float** outputs,
+                              VstInt32 frames)
+{
+    widen(inputBuffers.get(), inputs, 2 * inputPairs, frames);
+    const bool keepRunning = processBlock(paramsChanged, info, inputBuffers.get(), outputBuffers.get(), frames);
+    narrow<false>(outputs, outputBuffers.get(), 2 * outputPairs, frames);
+    return keepRunning;
 }
 
 VstInt32 Plug::dispatchEvents(const VstEvents& events, VstInt32 first)
