@@ -5,10 +5,14 @@
 # without running it, and its tests are counted as not run (TARN_WIN32_TESTS=require makes that fatal).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+# Each phase's heading says when it began (minutes:seconds into the run), so a slow phase shows.
+phase() { printf '== %s [%d:%02d]\n' "$1" $((SECONDS / 60)) $((SECONDS % 60)); }
+SECONDS=0
 scripts/install-deps.sh
 
 presets=(linux win32 win64)
 for preset in "${presets[@]}"; do
+  phase "build: $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done
@@ -45,39 +49,39 @@ run_ctest() {
 
 count_tests() { ctest --preset "$1" -N "${@:2}" | sed -nE 's/^Total Tests: ([0-9]+)/\1/p'; }
 
-echo "== tests: linux"
+phase "tests: linux"
 run_ctest linux ""
-echo "== tests: win64 (under Wine)"
+phase "tests: win64 (under Wine)"
 run_ctest win64 " (under Wine)"
 if [ "$mode" = wow64 ]; then
-  echo "== tests: win32 (under Wine)"
+  phase "tests: win32 (under Wine)"
   run_ctest win32 " (under Wine)"
 elif [ "$mode" = qemu ]; then
-  echo "== tests: win32 (under Wine, its 32-bit programs emulated by qemu-i386: the kernel refuses them)"
+  phase "tests: win32 (under Wine, its 32-bit programs emulated by qemu-i386: the kernel refuses them)"
   run_ctest win32 " (under Wine, emulated by qemu-i386)"
 else
-  echo "== tests: win32 (checked on the build machine only)"
+  phase "tests: win32 (checked on the build machine only)"
   run_ctest win32 "" -L static
   skipped=$(( $(count_tests win32) - $(count_tests win32 -L static) ))
   not_run=$((not_run + skipped))
   summary+=("win32: built and checked; its tests were not run: this machine cannot run 32-bit programs, natively or emulated ($skipped not run)")
 fi
 
-echo "== fuzzing the stored state"
+phase "fuzzing the stored state"
 if scripts/fuzz.sh 90; then
   passed=$((passed + 1)) summary+=("fuzzing: passed")
 else
   failed=$((failed + 1)) status=1 summary+=("fuzzing: FAILED")
 fi
 
-echo "== packaging (make install, install-user, dist)"
+phase "packaging (make install, install-user, dist)"
 scripts/dist.sh >build/logs/dist.log 2>&1 || { echo "dist failed:"; tail -20 build/logs/dist.log; }
 scripts/check-dist.sh | tee build/logs/packaging.log || status=1
 line=$(grep -E '^packaging: [0-9]+ passed, [0-9]+ failed' build/logs/packaging.log || echo "packaging: 0 passed, 1 failed")
 p=$(sed -E 's/packaging: ([0-9]+) passed.*/\1/' <<<"$line") f=$(sed -E 's/.* ([0-9]+) failed/\1/' <<<"$line")
 passed=$((passed + p)) failed=$((failed + f)) summary+=("$line")
 
-echo "== summary"
+phase "summary"
 printf '%s\n' "${summary[@]}"
 echo "total: $passed passed, $failed failed, $not_run skipped"
 exit $status
