@@ -21,6 +21,8 @@ VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, 
 
 bool known(int index) { return index >= 0 && index < LimiterParams::count; }
 
+static_assert(EffectDriver::programs == PlugCore::Plug::programCount, "the driver's program count is the effect's");
+
 }  // namespace
 
 std::unique_ptr<EffectDriver> EffectDriver::create(double rate)

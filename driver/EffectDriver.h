@@ -36,6 +36,8 @@ public:
     static constexpr std::uint32_t stretchFrames = 4096;
     // MIDI messages handed over per stretch; more are dropped.
     static constexpr std::size_t midiCapacity = 512;
+    // The effect's programs, for formats that list them before an effect exists.
+    static constexpr int programs = 8;
 
     // Made, set to the rate and resumed, so the latency is known at once. Null for a rate out of
     // range or when the memory cannot be had.

@@ -1,11 +1,13 @@
-// Tarn.vst3's exports: the plug-in factory with its one class, and the module's load and unload calls.
+// Tarn.vst3's exports: the plug-in factory with its two classes (processor and controller), and the
+// module's load and unload calls.
 #include <travesty/factory.h>
 
 #include <cstring>
 
 #include "limiter/ProductFacts.h"
-#include "vst3/Vst3Component.h"
+#include "vst3/Vst3Controller.h"
 #include "vst3/Vst3Ids.h"
+#include "vst3/Vst3Processor.h"
 
 namespace {
 
@@ -23,9 +25,20 @@ void copyWide(int16_t* to, std::size_t size, const char* from)
     to[i] = 0;
 }
 
-constexpr const char* category = "Audio Module Class";
-constexpr const char* subcategories = "Fx|Dynamics";
 constexpr const char* sdkVersion = "VST 3.7.7";
+
+// The two classes: the audio processor, which hosts list and migrate to, and its edit controller.
+struct ClassFacts {
+    void (*id)(v3_tuid);
+    const char* category;
+    const char* subcategories;
+    int (*create)(const unsigned char* iid, void** object);
+};
+const ClassFacts classes[] = {
+    {Vst3Face::processorClassId, "Audio Module Class", "Fx|Dynamics", Vst3Face::createProcessor},
+    {Vst3Face::controllerClassId, "Component Controller Class", "", Vst3Face::createController},
+};
+constexpr int32_t classTotal = static_cast<int32_t>(sizeof classes / sizeof classes[0]);
 
 // The factory lives as long as the module: its references are not counted.
 v3_result V3_API factoryQuery(void* self, const v3_tuid iid, void** object)
@@ -50,39 +63,46 @@ v3_result V3_API factoryInfo(void*, v3_factory_info* info)
     return V3_OK;
 }
 
-int32_t V3_API classCount(void*) { return 1; }
+int32_t V3_API classCount(void*) { return classTotal; }
+
+bool known(int32_t index) { return index >= 0 && index < classTotal; }
 
 v3_result V3_API classInfo(void*, int32_t index, v3_class_info* info)
 {
-    if (index != 0 || !info)
+    if (!known(index) || !info)
         return V3_INVALID_ARG;
     *info = v3_class_info{};
-    Vst3Face::classId(info->class_id);
+    classes[index].id(info->class_id);
     info->cardinality = 0x7FFFFFFF;
-    copyText(info->category, sizeof info->category, category);
+    copyText(info->category, sizeof info->category, classes[index].category);
     copyText(info->name, sizeof info->name, ProductFacts::name);
     return V3_OK;
 }
 
 v3_result V3_API createInstance(void*, const v3_tuid classId, const v3_tuid iid, void** object)
 {
-    v3_tuid ours;
-    Vst3Face::classId(ours);
-    if (!object || std::memcmp(classId, ours, sizeof ours) != 0)
+    if (!object || !classId || !iid)
         return V3_INVALID_ARG;
-    return Vst3Face::createComponent(iid, object);
+    *object = nullptr;
+    for (const ClassFacts& c : classes) {
+        v3_tuid id;
+        c.id(id);
+        if (std::memcmp(classId, id, sizeof id) == 0)
+            return c.create(iid, object);
+    }
+    return V3_INVALID_ARG;
 }
 
 v3_result V3_API classInfo2(void*, int32_t index, v3_class_info_2* info)
 {
-    if (index != 0 || !info)
+    if (!known(index) || !info)
         return V3_INVALID_ARG;
     *info = v3_class_info_2{};
-    Vst3Face::classId(info->class_id);
+    classes[index].id(info->class_id);
     info->cardinality = 0x7FFFFFFF;
-    copyText(info->category, sizeof info->category, category);
+    copyText(info->category, sizeof info->category, classes[index].category);
     copyText(info->name, sizeof info->name, ProductFacts::name);
-    copyText(info->sub_categories, sizeof info->sub_categories, subcategories);
+    copyText(info->sub_categories, sizeof info->sub_categories, classes[index].subcategories);
     copyText(info->vendor, sizeof info->vendor, ProductFacts::maker);
     copyText(info->version, sizeof info->version, ProductFacts::versionText);
     copyText(info->sdk_version, sizeof info->sdk_version, sdkVersion);
@@ -91,14 +111,14 @@ v3_result V3_API classInfo2(void*, int32_t index, v3_class_info_2* info)
 
 v3_result V3_API classInfoUnicode(void*, int32_t index, v3_class_info_3* info)
 {
-    if (index != 0 || !info)
+    if (!known(index) || !info)
         return V3_INVALID_ARG;
     *info = v3_class_info_3{};
-    Vst3Face::classId(info->class_id);
+    classes[index].id(info->class_id);
     info->cardinality = 0x7FFFFFFF;
-    copyText(info->category, sizeof info->category, category);
+    copyText(info->category, sizeof info->category, classes[index].category);
     copyWide(info->name, 64, ProductFacts::name);
-    copyText(info->sub_categories, sizeof info->sub_categories, subcategories);
+    copyText(info->sub_categories, sizeof info->sub_categories, classes[index].subcategories);
     copyWide(info->vendor, 64, ProductFacts::maker);
     copyWide(info->version, 64, ProductFacts::versionText);
     copyWide(info->sdk_version, 64, sdkVersion);

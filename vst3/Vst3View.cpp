@@ -28,23 +28,10 @@ class ViewOps : public PlugEdit::EditorOps {
 public:
     explicit ViewOps(ViewOwner& owner) : owner(owner) {}
     int parameterCount() override { return LimiterParams::count; }
-    float parameter(int index) override { return owner.effect().parameter(index); }
-    void setParameter(int index, float value) override
-    {
-        owner.effect().setParameter(index, value);
-        if (v3_component_handler** h = owner.handler())
-            v3_cpp_obj(h)->perform_edit(h, static_cast<v3_param_id>(index), owner.effect().parameter(index));
-    }
-    void beginEdit(int index) override
-    {
-        if (v3_component_handler** h = owner.handler())
-            v3_cpp_obj(h)->begin_edit(h, static_cast<v3_param_id>(index));
-    }
-    void endEdit(int index) override
-    {
-        if (v3_component_handler** h = owner.handler())
-            v3_cpp_obj(h)->end_edit(h, static_cast<v3_param_id>(index));
-    }
+    float parameter(int index) override { return owner.value(index); }
+    void setParameter(int index, float value) override { owner.edit(index, value); }
+    void beginEdit(int index) override { owner.beginEdit(index); }
+    void endEdit(int index) override { owner.endEdit(index); }
     float defaultValue(int index) override
     {
         return index >= 0 && index < LimiterParams::count ? LimiterParams::declarations[index].defaultValue : 0.0f;
@@ -110,7 +97,6 @@ struct View {
     }
 };
 
-
 v3_result View::query(const v3_tuid iid, void** object)
 {
     if (!object)
@@ -161,11 +147,11 @@ void View::tick()
 {
     if (!window || !window->isOpen())
         return;
-    Driver::EffectDriver& effect = owner.effect();
-    bool changed = effect.learningParameter() != shownLearn;
-    shownLearn = effect.learningParameter();
+    const int learning = owner.effect().learningParameter();
+    bool changed = learning != shownLearn;
+    shownLearn = learning;
     for (int i = 0; i < LimiterParams::count; ++i) {
-        const float value = effect.parameter(i);
+        const float value = owner.value(i);
         changed |= value != shown[i];
         shown[i] = value;
     }
@@ -205,8 +191,9 @@ v3_result V3_API attached(void* self, void* parent, const char* type)
         return V3_FALSE;
     v.loop = static_cast<v3_run_loop**>(loop);
     v.parent = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(parent));
-    if (!v.open() || v3_cpp_obj(v.loop)->register_timer(v.loop, static_cast<v3_timer_handler**>(static_cast<void*>(&v.timer)),
-                                                        timerMilliseconds) != V3_OK) {
+    if (!v.open() ||
+        v3_cpp_obj(v.loop)->register_timer(v.loop, static_cast<v3_timer_handler**>(static_cast<void*>(&v.timer)),
+                                           timerMilliseconds) != V3_OK) {
         v.detach();
         return V3_FALSE;
     }

@@ -2,7 +2,7 @@
 // (X11EmbedWindowID), driven by the host's run loop timer from its plug-in frame (there is no idle call
 // in VST3, and no thread of our own), at 1x or twice the size (IPlugViewContentScaleSupport), one fixed
 // size. What the user does reaches the host as beginEdit, performEdit and endEdit on its component
-// handler, from the user-interface thread, as VST3 asks.
+// handler, from the user-interface thread, as VST3 asks; the host hands the values to the processor.
 #pragma once
 
 #include <travesty/edit_controller.h>
@@ -13,13 +13,19 @@
 
 namespace Vst3Face {
 
-// What a view needs of the component that made it, which it keeps alive while it lives.
+// What a view needs of the controller that made it, which it keeps alive while it lives.
 class ViewOwner {
 public:
     virtual ~ViewOwner() = default;
+    // The effect the processor runs: MIDI learn, bindings, the defaults file.
     virtual Driver::EffectDriver& effect() = 0;
     virtual PlugEdit::MeterMailbox& meters() = 0;
-    virtual v3_component_handler** handler() = 0;  // null until the host sets one
+    // The controller's values, and the user's edits, which the host hears of (beginEdit, performEdit,
+    // endEdit) and hands the processor.
+    virtual float value(int index) = 0;
+    virtual void beginEdit(int index) = 0;
+    virtual void edit(int index, float value) = 0;
+    virtual void endEdit(int index) = 0;
     virtual void retain() = 0;
     virtual void release() = 0;
 };

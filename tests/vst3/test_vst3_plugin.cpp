@@ -145,6 +145,77 @@ std::vector<unsigned char> vstBankWith(float threshold, int program)
 
 }  // namespace
 
+namespace {
+
+// A class ID as the VST 2 to VST 3 convention writes it: the bytes in text order (COM order in memory
+// on Windows: the first word and two half-words little-endian).
+std::string conventionText(const v3_tuid id)
+{
+#if V3_COM_COMPAT
+    const int order[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+#else
+    const int order[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+#endif
+    std::string text;
+    char hex[3];
+    for (int i : order) {
+        std::snprintf(hex, sizeof hex, "%02X", id[i]);
+        text += hex;
+    }
+    return text;
+}
+
+std::string narrow(const int16_t* text)
+{
+    std::string out;
+    for (int i = 0; text[i]; ++i)
+        out += static_cast<char>(text[i]);
+    return out;
+}
+
+}  // namespace
+
+// Two classes, as VST3 wants an effect split: the audio processor, which hosts list and migrate to, and
+// its edit controller, their IDs made of the VST 2.4 unique ID ("Qv7m") and name by the convention
+// ("VST" and "VSE"). A controller no processor has linked still answers for its parameters, but has no
+// view (the view needs the effect's meters).
+TEST(Vst3Plugin, TheProcessorAndItsControllerAreTwoClassesByTheConvention)
+{
+    ASSERT_TRUE(vst3File());
+    v3_plugin_factory** factory = vst3File()->factory();
+    ASSERT_EQ(v3_cpp_obj(factory)->num_classes(factory), 2);
+    v3_class_info processor{}, controller{};
+    ASSERT_EQ(v3_cpp_obj(factory)->get_class_info(factory, 0, &processor), V3_OK);
+    ASSERT_EQ(v3_cpp_obj(factory)->get_class_info(factory, 1, &controller), V3_OK);
+    EXPECT_STREQ(processor.category, "Audio Module Class");
+    EXPECT_STREQ(controller.category, "Component Controller Class");
+    EXPECT_EQ(conventionText(processor.class_id), "5653545176376D7461726E0000000000");
+    EXPECT_EQ(conventionText(controller.class_id), "5653455176376D7461726E0000000000");
+
+    auto vst3 = startedVst3();
+    v3_tuid named{};
+    void* component = nullptr;
+    ASSERT_EQ(v3_cpp_obj_query_interface(vst3->processor(), v3_component_iid, reinterpret_cast<v3_component***>(&component)), V3_OK);
+    auto** c = static_cast<v3_component**>(component);
+    ASSERT_EQ(v3_cpp_obj(c)->get_controller_class_id(c, named), V3_OK);
+    EXPECT_EQ(std::memcmp(named, controller.class_id, sizeof named), 0);
+    v3_cpp_obj_unref(c);
+    EXPECT_NE(v3_cpp_obj_query_interface(vst3->processor(), v3_edit_controller_iid, reinterpret_cast<v3_edit_controller***>(&component)), V3_OK);
+
+    void* made = nullptr;
+    ASSERT_EQ(v3_cpp_obj(factory)->create_instance(factory, controller.class_id, v3_edit_controller_iid, &made), V3_OK);
+    auto** alone = static_cast<v3_edit_controller**>(made);
+    v3_param_info info{};
+    ASSERT_EQ(v3_cpp_obj(alone)->get_parameter_info(alone, 1, &info), V3_OK);
+    EXPECT_EQ(narrow(info.title), "Release");
+    EXPECT_FLOAT_EQ(static_cast<float>(v3_cpp_obj(alone)->get_parameter_normalised(alone, 1)), 0.5f);
+    v3_str_128 text{};
+    ASSERT_EQ(v3_cpp_obj(alone)->get_parameter_string_for_value(alone, LimiterParams::count + 1, 1.0, text), V3_OK);
+    EXPECT_EQ(narrow(text), "Program 8");
+    EXPECT_EQ(v3_cpp_obj(alone)->create_view(alone, "editor"), nullptr);
+    v3_cpp_obj_unref(alone);
+}
+
 TEST(Vst3Plugin, SameOutputAsTheVstPluginWithAutomationInBlocksOfAnyLength)
 {
     ASSERT_TRUE(vst3File() && vstFile());
@@ -252,7 +323,8 @@ TEST(Vst3Plugin, TextsParametersBypassAndLatency)
     EXPECT_EQ(info.step_count, 1);
     ASSERT_EQ(v3_cpp_obj(controller)->get_parameter_info(controller, 5, &info), V3_OK);
     EXPECT_TRUE(info.flags & V3_PARAM_IS_BYPASS);
-    EXPECT_EQ(vst3->parameterCount(), 7);  // the controllers' parameters are hidden
+    // The five and the bypass: the program change stands for the programs, the controllers are hidden.
+    EXPECT_EQ(vst3->parameterCount(), 6);
 
     // Bypassed, the output is the input delayed by the latency, so the host's compensation still holds.
     const Stereo<float> in;
@@ -272,8 +344,9 @@ TEST(Vst3Plugin, TextsParametersBypassAndLatency)
     EXPECT_TRUE(vst3->restartFlags() & V3_RESTART_LATENCY_CHANGED);
 }
 
-// The eight programs as the root unit's program list, with the VST 2.4 plug-in's names; choosing one
-// through the program-change parameter gives the values the VST 2.4 plug-in's program change gives.
+// The eight programs as the root unit's program list, with the VST 2.4 plug-in's names; the program
+// change comes with the audio, as hosts send it, and the values of the program chosen (here one a bank
+// changed) reach the host and through it the controller.
 TEST(Vst3Plugin, ProgramsAreAListAndAProgramChange)
 {
     ASSERT_TRUE(vst3File() && vstFile());
@@ -289,6 +362,7 @@ TEST(Vst3Plugin, ProgramsAreAListAndAProgramChange)
     ASSERT_EQ(v3_cpp_obj(units)->get_program_list_info(units, 0, &list), V3_OK);
     EXPECT_EQ(list.id, unit.program_list_id);
     ASSERT_EQ(list.programCount, 8);
+    EXPECT_EQ(vst3->programCount(), 8);
     auto vst = startedVst();
     auto& effect = static_cast<PluginHost::Vst2Plugin&>(*vst).effect();
     for (int p = 0; p < 8; ++p) {
@@ -303,12 +377,20 @@ TEST(Vst3Plugin, ProgramsAreAListAndAProgramChange)
     EXPECT_NE(v3_cpp_obj(units)->get_program_name(units, list.id, 8, nullptr), V3_OK);
     v3_cpp_obj_unref(units);
 
-    effect.dispatch(effSetProgram, 0, 3);
-    v3_edit_controller** controller = vst3->controller();
-    ASSERT_EQ(v3_cpp_obj(controller)->set_parameter_normalised(controller, LimiterParams::count + 1, 3.0 / 7), V3_OK);
-    for (int i = 0; i < LimiterParams::count; ++i)
-        EXPECT_EQ(vst3->parameter(i), vst->parameter(i)) << i;
-    EXPECT_DOUBLE_EQ(v3_cpp_obj(controller)->get_parameter_normalised(controller, LimiterParams::count + 1), 3.0 / 7);
+    ASSERT_TRUE(vst3->setComponentState(vstBankWith(0.25f, 5)));  // program 5 at -15 dB, the others at 0 dB
+    const Stereo<float> in;
+    Stereo<float> out;
+    float* ins[2] = {const_cast<float*>(in.left.data()), const_cast<float*>(in.right.data())};
+    float* outs[2] = {out.left.data(), out.right.data()};
+    constexpr v3_param_id programChange = LimiterParams::count + 1;
+    vst3->process(ins, outs, 64, std::vector<Vst3Change>{{10, programChange, 2.0 / 7}});
+    EXPECT_EQ(vst3->parameter(0), 1.0f);
+    EXPECT_EQ(vst3->currentProgram(), 2);
+    vst3->process(ins, outs, 64, std::vector<Vst3Change>{{0, programChange, 5.0 / 7}});
+    EXPECT_EQ(vst3->parameter(0), 0.25f);
+    EXPECT_EQ(vst3->currentProgram(), 5);
+    effect.dispatch(effSetProgram, 0, 5);
+    EXPECT_EQ(vst3->programName(), vst->programName());
 }
 
 // Through the renderer's preset files: a bank saved from the VST3 edition opens in the VST 2.4 plug-in

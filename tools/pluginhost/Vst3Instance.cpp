@@ -1,10 +1,12 @@
 #include "tools/pluginhost/Vst3Instance.h"
 
 #include <travesty/bstream.h>
+#include <travesty/unit.h>
 
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace PluginHost {
@@ -229,26 +231,66 @@ std::unique_ptr<Vst3Instance> Vst3Instance::create(v3_plugin_factory** factory, 
         return nullptr;
     }
     void* processor = nullptr;
-    void* controller = nullptr;
     v3_cpp_obj_query_interface(instance->component_, v3_audio_processor_iid, reinterpret_cast<v3_audio_processor***>(&processor));
-    v3_cpp_obj_query_interface(instance->component_, v3_edit_controller_iid, reinterpret_cast<v3_edit_controller***>(&controller));
     instance->processor_ = static_cast<v3_audio_processor**>(processor);
-    instance->controller_ = static_cast<v3_edit_controller**>(controller);
-    if (!instance->processor_ || !instance->controller_) {
-        error = "the VST3 component is not its own audio processor and edit controller";
+    if (!instance->processor_) {
+        error = "the VST3 component is no audio processor";
         return nullptr;
     }
+    if (!instance->makeController(factory, error))
+        return nullptr;
     instance->handler_.reset(new Handler{&handlerTable, instance.get()});
     v3_cpp_obj(instance->controller_)
         ->set_component_handler(instance->controller_, asInterface<v3_component_handler>(instance->handler_->table));
     const int32_t count = v3_cpp_obj(instance->controller_)->get_parameter_count(instance->controller_);
     for (int32_t i = 0; i < count; ++i) {
         v3_param_info p{};
-        if (v3_cpp_obj(instance->controller_)->get_parameter_info(instance->controller_, i, &p) == V3_OK &&
-            !(p.flags & V3_PARAM_IS_HIDDEN))
+        if (v3_cpp_obj(instance->controller_)->get_parameter_info(instance->controller_, i, &p) != V3_OK)
+            continue;
+        if (p.flags & V3_PARAM_PROGRAM_CHANGE)
+            instance->programParam_ = static_cast<std::int64_t>(p.param_id);
+        else if (!(p.flags & V3_PARAM_IS_HIDDEN))
             instance->visible_.push_back(p.param_id);
     }
     return instance;
+}
+
+// The edit controller: a class of its own, made, initialised and connected to the component both
+// ways as hosts do, or the component itself where it has no controller class.
+bool Vst3Instance::makeController(v3_plugin_factory** factory, std::string& error)
+{
+    v3_tuid controllerClass{};
+    void* made = nullptr;
+    if (v3_cpp_obj(component_)->get_controller_class_id(component_, controllerClass) == V3_OK) {
+        if (v3_cpp_obj(factory)->create_instance(factory, controllerClass, v3_edit_controller_iid, &made) != V3_OK || !made) {
+            error = "the VST3 factory made no edit controller of the component's controller class";
+            return false;
+        }
+        controller_ = static_cast<v3_edit_controller**>(made);
+        ownController_ = true;
+        if (v3_cpp_obj_initialize(controller_, nullptr) != V3_OK) {
+            error = "the VST3 edit controller did not initialise";
+            return false;
+        }
+        void* a = nullptr;
+        void* b = nullptr;
+        v3_cpp_obj_query_interface(component_, v3_connection_point_iid, reinterpret_cast<v3_connection_point***>(&a));
+        v3_cpp_obj_query_interface(controller_, v3_connection_point_iid, reinterpret_cast<v3_connection_point***>(&b));
+        componentPoint_ = static_cast<v3_connection_point**>(a);
+        controllerPoint_ = static_cast<v3_connection_point**>(b);
+        if (componentPoint_ && controllerPoint_) {
+            v3_cpp_obj(componentPoint_)->connect(componentPoint_, controllerPoint_);
+            v3_cpp_obj(controllerPoint_)->connect(controllerPoint_, componentPoint_);
+        }
+        return true;
+    }
+    v3_cpp_obj_query_interface(component_, v3_edit_controller_iid, reinterpret_cast<v3_edit_controller***>(&made));
+    controller_ = static_cast<v3_edit_controller**>(made);
+    if (!controller_) {
+        error = "the VST3 component names no edit controller and is none itself";
+        return false;
+    }
+    return true;
 }
 
 // The plug-in frame we hand a view, which is also its run loop: timers kept, fired at idleEditor;
@@ -370,8 +412,17 @@ Vst3Instance::~Vst3Instance()
         v3_cpp_obj(processor_)->set_processing(processor_, false);
         v3_cpp_obj(component_)->set_active(component_, false);
     }
+    if (componentPoint_ && controllerPoint_) {
+        v3_cpp_obj(componentPoint_)->disconnect(componentPoint_, controllerPoint_);
+        v3_cpp_obj(controllerPoint_)->disconnect(controllerPoint_, componentPoint_);
+    }
+    for (v3_connection_point** point : {componentPoint_, controllerPoint_})
+        if (point)
+            v3_cpp_obj_unref(point);
     if (controller_) {
         v3_cpp_obj(controller_)->set_component_handler(controller_, nullptr);
+        if (ownController_)
+            v3_cpp_obj_terminate(controller_);
         v3_cpp_obj_unref(controller_);
     }
     if (processor_)
@@ -438,9 +489,15 @@ void Vst3Instance::run(Sample** in, Sample** out, int frames, std::vector<Vst3Ch
     data.input_params = asInterface<v3_param_changes>(input.table);
     data.output_params = asInterface<v3_param_changes>(output.table);
     v3_cpp_obj(processor_)->process(processor_, &data);
-    for (const auto& q : output.queues)
+    // The controller shows what was played and what the processor changed itself, as hosts tell it.
+    for (const auto& q : input.queues)
+        v3_cpp_obj(controller_)->set_parameter_normalised(controller_, q->id, q->points.back().second);
+    for (const auto& q : output.queues) {
         for (const auto& [offset, value] : q->points)
             reported_.push_back({static_cast<std::uint32_t>(offset), q->id, value});
+        if (!q->points.empty())
+            v3_cpp_obj(controller_)->set_parameter_normalised(controller_, q->id, q->points.back().second);
+    }
 }
 
 void Vst3Instance::process(float** in, float** out, int frames, const std::vector<MidiAt>& midi)
@@ -518,18 +575,85 @@ std::string Vst3Instance::parameterDisplay(int index)
 
 std::string Vst3Instance::parameterLabel(int index) { return narrow(info(index).units, 128); }
 
+namespace {
+
+// The controller's unit information, with a reference for the caller, or null.
+v3_unit_information** unitsOf(v3_edit_controller** controller)
+{
+    void* units = nullptr;
+    v3_cpp_obj_query_interface(controller, v3_unit_information_iid, reinterpret_cast<v3_unit_information***>(&units));
+    return static_cast<v3_unit_information**>(units);
+}
+
+}  // namespace
+
+// The root unit's program list (as VST3 hosts show programs), by its length.
+int Vst3Instance::programCount()
+{
+    v3_unit_information** units = unitsOf(controller_);
+    if (!units)
+        return 0;
+    int count = 0;
+    v3_unit_info root{};
+    v3_program_list_info list{};
+    if (v3_cpp_obj(units)->get_unit_info(units, 0, &root) == V3_OK)
+        for (int32_t i = 0; i < v3_cpp_obj(units)->get_program_list_count(units); ++i)
+            if (v3_cpp_obj(units)->get_program_list_info(units, i, &list) == V3_OK && list.id == root.program_list_id)
+                count = list.programCount;
+    v3_cpp_obj_unref(units);
+    return count;
+}
+
+// The program the program-change parameter last chose.
+int Vst3Instance::currentProgram()
+{
+    const int count = programCount();
+    if (programParam_ < 0 || count <= 1)
+        return 0;
+    const double value = v3_cpp_obj(controller_)->get_parameter_normalised(controller_, static_cast<v3_param_id>(programParam_));
+    return static_cast<int>(std::lround(value * (count - 1)));
+}
+
+std::string Vst3Instance::programName() { return programName(currentProgram()); }
+
+std::string Vst3Instance::programName(int index)
+{
+    v3_unit_information** units = unitsOf(controller_);
+    if (!units)
+        return {};
+    std::string name;
+    v3_unit_info root{};
+    v3_str_128 text{};
+    if (v3_cpp_obj(units)->get_unit_info(units, 0, &root) == V3_OK &&
+        v3_cpp_obj(units)->get_program_name(units, root.program_list_id, index, text) == V3_OK)
+        name = narrow(text, 128);
+    v3_cpp_obj_unref(units);
+    return name;
+}
+
+// Values set since the last process call reach the processor first, in a call without audio (as hosts
+// flush parameters), so the state holds them.
 std::vector<unsigned char> Vst3Instance::componentState()
 {
+    if (!pending_.empty())
+        run<float>(nullptr, nullptr, 0, {});
     MemoryStream stream{&streamTable, {}, 0};
     if (v3_cpp_obj(component_)->get_state(component_, asInterface<v3_bstream>(stream.table)) != V3_OK)
         return {};
     return stream.bytes;
 }
 
+// As hosts restore a state: the component first, then the same bytes to the controller.
 bool Vst3Instance::setComponentState(const std::vector<unsigned char>& state)
 {
     MemoryStream stream{&streamTable, state, 0};
-    return v3_cpp_obj(component_)->set_state(component_, asInterface<v3_bstream>(stream.table)) == V3_OK;
+    if (v3_cpp_obj(component_)->set_state(component_, asInterface<v3_bstream>(stream.table)) != V3_OK)
+        return false;
+    if (ownController_) {
+        MemoryStream again{&streamTable, state, 0};
+        v3_cpp_obj(controller_)->set_component_state(controller_, asInterface<v3_bstream>(again.table));
+    }
+    return true;
 }
 
 // Tarn's VST3 state is the VST 2.4 bank: a program alone cannot be asked for (none is given), but one

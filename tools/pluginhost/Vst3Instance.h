@@ -1,12 +1,13 @@
 // A VST3 plug-in as a HostedPlugin: the bundle's module loaded and entered, its audio module class
-// made through the factory and driven from one thread, as hosts do when they render offline. The
-// component must be its own edit controller (a single component), as Tarn's is.
+// made through the factory with its edit controller (a class of its own, connected to the component both
+// ways, or the component itself) and driven from one thread, as hosts do when they render offline.
 #pragma once
 
 #include <travesty/audio_processor.h>
 #include <travesty/component.h>
 #include <travesty/edit_controller.h>
 #include <travesty/factory.h>
+#include <travesty/message.h>
 #include <travesty/view.h>
 
 #include <memory>
@@ -43,9 +44,10 @@ public:
     std::string parameterName(int index) override;
     std::string parameterDisplay(int index) override;
     std::string parameterLabel(int index) override;
-    int programCount() override { return 0; }
-    int currentProgram() override { return 0; }
-    std::string programName() override { return {}; }
+    // The root unit's program list and the program-change parameter.
+    int programCount() override;
+    int currentProgram() override;
+    std::string programName() override;
     std::vector<unsigned char> saveChunk(bool program) override;
     bool loadChunk(bool program, const std::vector<unsigned char>& chunk) override;
     PresetIdentity presetIdentity() override;
@@ -78,10 +80,16 @@ private:
     template <class Sample>
     void run(Sample** in, Sample** out, int frames, std::vector<Vst3Change> changes);
     v3_param_info info(int index);
+    bool makeController(v3_plugin_factory** factory, std::string& error);
+    std::string programName(int index);
 
     v3_component** component_ = nullptr;
     v3_audio_processor** processor_ = nullptr;
     v3_edit_controller** controller_ = nullptr;
+    bool ownController_ = false;  // a class of its own, not the component
+    v3_connection_point** componentPoint_ = nullptr;
+    v3_connection_point** controllerPoint_ = nullptr;
+    std::int64_t programParam_ = -1;  // the program-change parameter's ID, if there is one
     v3_tuid classId_{};
     bool active_ = false, doubles_ = false;
     int restartFlags_ = 0;
@@ -108,6 +116,7 @@ public:
     ~Vst3File() override;
     std::unique_ptr<HostedPlugin> instantiate(std::string& error) override;
     std::unique_ptr<Vst3Instance> instantiateVst3(std::string& error);
+    v3_plugin_factory** factory() const { return factory_; }
 
 private:
     VstHost::PluginLibrary library_;
