@@ -23,12 +23,13 @@ void TarnVst3Process(benchmark::State& state)
         state.SkipWithError(error.c_str());
         return;
     }
-    v3_cpp_obj(vst3->controller())->set_parameter_normalised(vst3->controller(), LimiterParams::threshold, 0.7);  // -6 dB
     std::vector<float> left(blockFrames * signalBlocks), right(left.size());
     fillLimitedSignal(left, right);
     std::vector<float> outL(blockFrames), outR(blockFrames);
     float* out[2] = {outL.data(), outR.data()};
-    float* in[2] = {nullptr, nullptr};
+    float* in[2] = {left.data(), right.data()};
+    // -6 dB, as a host sends it: with the audio, to the processor.
+    vst3->process(in, out, blockFrames, std::vector<PluginHost::Vst3Change>{{0, LimiterParams::threshold, 0.7}});
     v3_audio_bus_buffers inputs{}, outputs{};
     inputs.num_channels = outputs.num_channels = 2;
     inputs.channel_buffers_32 = in;
