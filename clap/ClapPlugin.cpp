@@ -14,17 +14,15 @@
 #include <vector>
 
 #include "clap/ClapEvents.h"
-#include "clap/EditNotes.h"
 #include "clap/ClapParams.h"
 #include "clap/ClapRenderExt.h"
+#include "clap/EditNotes.h"
+#include "clap/EditorGui.h"
 #include "driver/EffectDriver.h"
 #include "limiter/LimiterParams.h"
-#include "limiter/ProductFacts.h"
-#if TARN_CLAP_EDITOR
-#include "clap/EditorGui.h"
 #include "limiter/MeterBlock.h"
+#include "limiter/ProductFacts.h"
 #include "plugedit/MeterMailbox.h"
-#endif
 
 namespace ClapFace {
 
@@ -47,10 +45,8 @@ struct Instance {
     std::unique_ptr<Driver::EffectDriver> driver;
     EventParts parts;
     EditNotes notes;  // from the editor, for the host
-#if TARN_CLAP_EDITOR
     PlugEdit::MeterMailbox meters{sizeof(MeterBlock)};
     std::unique_ptr<EditorGui> gui;
-#endif
     bool active = false;
     std::uint32_t maxFrames = 0;
     int reportedLatency = -1;  // what the host was last told (-1: nothing yet)
@@ -76,7 +72,8 @@ struct Instance {
                 out->try_push(out, &e.header);
             } else {
                 clap_event_param_gesture_t e{};
-                const auto type = note.kind == EditNote::gestureBegin ? CLAP_EVENT_PARAM_GESTURE_BEGIN : CLAP_EVENT_PARAM_GESTURE_END;
+                const auto type =
+                    note.kind == EditNote::gestureBegin ? CLAP_EVENT_PARAM_GESTURE_BEGIN : CLAP_EVENT_PARAM_GESTURE_END;
                 e.header = {sizeof e, 0, CLAP_CORE_EVENT_SPACE_ID, static_cast<std::uint16_t>(type), 0};
                 e.param_id = static_cast<clap_id>(note.index);
                 out->try_push(out, &e.header);
@@ -96,8 +93,7 @@ struct Instance {
         }
     }
 
-    template <class Sample>
-    void run(Sample* const* in, Sample* const* out, const clap_process_t& process)
+    template <class Sample> void run(Sample* const* in, Sample* const* out, const clap_process_t& process)
     {
         const Sample* inputs[2] = {in[0], in[1]};
         parts.begin(process.in_events, process.frames_count);
@@ -119,25 +115,22 @@ bool CLAP_ABI init(const clap_plugin_t* plugin)
 {
     Instance& self = of(plugin);
     if (self.host && self.host->get_extension) {
-        self.hostLatency = static_cast<const clap_host_latency_t*>(self.host->get_extension(self.host, CLAP_EXT_LATENCY));
+        self.hostLatency =
+            static_cast<const clap_host_latency_t*>(self.host->get_extension(self.host, CLAP_EXT_LATENCY));
         self.hostParams = static_cast<const clap_host_params_t*>(self.host->get_extension(self.host, CLAP_EXT_PARAMS));
         self.threadCheck =
             static_cast<const clap_host_thread_check_t*>(self.host->get_extension(self.host, CLAP_EXT_THREAD_CHECK));
     }
     self.driver = Driver::EffectDriver::create(rateBeforeActivation);
-#if TARN_CLAP_EDITOR
     if (self.driver)
         self.driver->setMeterListener(&self.meters);
-#endif
     return self.driver != nullptr;
 }
 
 void CLAP_ABI destroy(const clap_plugin_t* plugin)
 {
     Instance* self = &of(plugin);
-#if TARN_CLAP_EDITOR
     self->gui.reset();
-#endif
     delete self;
 }
 
@@ -333,19 +326,18 @@ bool CLAP_ABI renderSet(const clap_plugin_t*, clap_plugin_render_mode) { return 
 
 const clap_plugin_render_t render = {renderHasHardRealtimeRequirement, renderSet};
 
-#if TARN_CLAP_EDITOR
-// --- the editor, in the host's X11 window, on the host's timer --------------------------------
+// --- the editor, in the host's window (X11 on the host's timer, or Win32) -----------------------
 
 bool CLAP_ABI guiIsApiSupported(const clap_plugin_t*, const char* api, bool floating)
 {
-    return api && std::strcmp(api, CLAP_WINDOW_API_X11) == 0 && !floating;
+    return api && std::strcmp(api, EditorGui::windowApi) == 0 && !floating;
 }
 
 bool CLAP_ABI guiPreferredApi(const clap_plugin_t*, const char** api, bool* floating)
 {
     if (!api || !floating)
         return false;
-    *api = CLAP_WINDOW_API_X11;
+    *api = EditorGui::windowApi;
     *floating = false;
     return true;
 }
@@ -396,8 +388,8 @@ bool CLAP_ABI guiSetSize(const clap_plugin_t* plugin, std::uint32_t width, std::
 bool CLAP_ABI guiSetParent(const clap_plugin_t* plugin, const clap_window_t* window)
 {
     Instance& self = of(plugin);
-    return self.gui && window && window->api && std::strcmp(window->api, CLAP_WINDOW_API_X11) == 0 &&
-           self.gui->setParent(window->x11);
+    return self.gui && window && window->api && std::strcmp(window->api, EditorGui::windowApi) == 0 &&
+           self.gui->setParent(*window);
 }
 
 bool CLAP_ABI guiSetTransient(const clap_plugin_t*, const clap_window_t*) { return false; }
@@ -405,9 +397,9 @@ void CLAP_ABI guiSuggestTitle(const clap_plugin_t*, const char*) {}
 bool CLAP_ABI guiShow(const clap_plugin_t* plugin) { return of(plugin).gui != nullptr; }
 bool CLAP_ABI guiHide(const clap_plugin_t* plugin) { return of(plugin).gui != nullptr; }
 
-const clap_plugin_gui_t gui = {guiIsApiSupported, guiPreferredApi, guiCreate,      guiDestroy,    guiSetScale,
-                               guiGetSize,        guiCanResize,    guiResizeHints, guiAdjustSize, guiSetSize,
-                               guiSetParent,      guiSetTransient, guiSuggestTitle, guiShow,      guiHide};
+const clap_plugin_gui_t gui = {guiIsApiSupported, guiPreferredApi, guiCreate,       guiDestroy,    guiSetScale,
+                               guiGetSize,        guiCanResize,    guiResizeHints,  guiAdjustSize, guiSetSize,
+                               guiSetParent,      guiSetTransient, guiSuggestTitle, guiShow,       guiHide};
 
 void CLAP_ABI onTimer(const clap_plugin_t* plugin, clap_id timer)
 {
@@ -417,18 +409,20 @@ void CLAP_ABI onTimer(const clap_plugin_t* plugin, clap_id timer)
 }
 
 const clap_plugin_timer_support_t timerSupport = {onTimer};
-#endif
 
 const void* CLAP_ABI getExtension(const clap_plugin_t*, const char* id)
 {
     if (!id)
         return nullptr;
     const std::pair<const char*, const void*> extensions[] = {
-        {CLAP_EXT_AUDIO_PORTS, &audioPorts}, {CLAP_EXT_NOTE_PORTS, &notePorts}, {CLAP_EXT_PARAMS, &params},
-        {CLAP_EXT_STATE, &state},           {CLAP_EXT_LATENCY, &latency},      {CLAP_EXT_RENDER, &render},
-#if TARN_CLAP_EDITOR
-        {CLAP_EXT_GUI, &gui},               {CLAP_EXT_TIMER_SUPPORT, &timerSupport},
-#endif
+        {CLAP_EXT_AUDIO_PORTS, &audioPorts},
+        {CLAP_EXT_NOTE_PORTS, &notePorts},
+        {CLAP_EXT_PARAMS, &params},
+        {CLAP_EXT_STATE, &state},
+        {CLAP_EXT_LATENCY, &latency},
+        {CLAP_EXT_RENDER, &render},
+        {CLAP_EXT_GUI, &gui},
+        {CLAP_EXT_TIMER_SUPPORT, &timerSupport},
     };
     for (const auto& [name, extension] : extensions)
         if (std::strcmp(id, name) == 0)

@@ -4,8 +4,6 @@
 
 #include "limiter/EditorLayout.h"
 #include "limiter/LimiterParams.h"
-#include "x11edit/EditorScale.h"
-#include "x11edit/EditorWindow.h"
 
 namespace ClapFace {
 
@@ -27,7 +25,7 @@ void askFlush(void* context)
 EditorGui::EditorGui(Driver::EffectDriver& driver, EditNotes& notes, PlugEdit::MeterMailbox& meters,
                      const clap_host_t* host)
     : driver(driver), meters(meters), host(host), ops(driver, notes, askFlush, const_cast<clap_host_t*>(host)),
-      scale(X11Edit::desktopScale())
+      scale(PlugEdit::EmbeddedEditor::desktopScale())
 {
     timers = static_cast<const clap_host_timer_support_t*>(host->get_extension(host, CLAP_EXT_TIMER_SUPPORT));
     hostGui = static_cast<const clap_host_gui_t*>(host->get_extension(host, CLAP_EXT_GUI));
@@ -41,7 +39,7 @@ EditorGui::~EditorGui()
 
 bool EditorGui::setScale(double factor)
 {
-    const int wanted = X11Edit::scaleForFactor(static_cast<float>(factor));
+    const int wanted = PlugEdit::EmbeddedEditor::scaleForFactor(static_cast<float>(factor));
     if (wanted == 0)
         return false;
     if (wanted == scale)
@@ -64,27 +62,25 @@ void EditorGui::size(std::uint32_t& width, std::uint32_t& height) const
 bool EditorGui::open()
 {
     window.reset();
-    try {
-        window.reset(new X11Edit::EditorWindow(limiterEditorLayout, ops, meters, scale));
-    } catch (...) {
-        return false;
-    }
-    if (!window->open(static_cast<std::uint32_t>(parent))) {
-        window.reset();
-        return false;
-    }
-    window->idle();  // shows itself before the first tick
-    return true;
+    window = PlugEdit::EmbeddedEditor::create(parent, ops, meters, scale);
+    return window != nullptr;
 }
 
-bool EditorGui::setParent(clap_xwnd window)
+bool EditorGui::setParent(const clap_window_t& given)
 {
-    if (!timers || !window)
-        return false;  // without the host's timer nothing would ever draw
-    parent = window;
+#ifdef _WIN32
+    const auto handle = reinterpret_cast<std::uintptr_t>(given.win32);
+#else
+    const auto handle = static_cast<std::uintptr_t>(given.x11);
+#endif
+    // Without the host's timer an editor that needs it would never draw.
+    if (!handle || (PlugEdit::EmbeddedEditor::drivenByHostTimer && !timers))
+        return false;
+    parent = handle;
     if (!open())
         return false;
-    if (timer == CLAP_INVALID_ID && !timers->register_timer(host, timerMilliseconds, &timer)) {
+    if (PlugEdit::EmbeddedEditor::drivenByHostTimer && timer == CLAP_INVALID_ID &&
+        !timers->register_timer(host, timerMilliseconds, &timer)) {
         timer = CLAP_INVALID_ID;
         return false;
     }
@@ -103,9 +99,7 @@ void EditorGui::onTimer(clap_id id)
         changed |= value != shown[i];
         shown[i] = value;
     }
-    if (changed)
-        window->noteChange();
-    window->idle();
+    window->tick(changed);
 }
 
 }  // namespace ClapFace

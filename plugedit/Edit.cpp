@@ -1,12 +1,28 @@
 #include "plugedit/Edit.h"
 
+#include <memory>
+
 #include "plugedit/EditMessages.h"
 #include "plugedit/EditWin.h"
+#include "plugedit/PlugOps.h"
 
 namespace PlugEdit {
 
 Edit::Edit(const EditorLayout& description, AudioEffect* effect)
-    : AEffEditor(effect), EditCore(description.meterBytes, *static_cast<PlugCore::Plug*>(effect)), desc(&description)
+    : AEffEditor(effect),
+      EditCore(description.meterBytes, std::make_unique<PlugOps>(*static_cast<PlugCore::Plug*>(effect))),
+      desc(&description)
+{
+    setRect(description);
+}
+
+Edit::Edit(const EditorLayout& description, EditorOps& ops)
+    : AEffEditor(nullptr), EditCore(description.meterBytes, ops), desc(&description)
+{
+    setRect(description);
+}
+
+void Edit::setRect(const EditorLayout& description)
 {
     rect.top = 0;
     rect.left = 0;

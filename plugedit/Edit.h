@@ -18,6 +18,8 @@ class Edit : public AEffEditor, public EditCore {
 public:
     // The effect registers it as its editor (see EditorFactory).
     Edit(const EditorLayout& description, AudioEffect* effect);
+    // An editor of a plug-in in another format, which it reaches through `ops` (outliving it).
+    Edit(const EditorLayout& description, EditorOps& ops);
     ~Edit() override;
 
     bool getRect(ERect** rect) override;
@@ -31,6 +33,9 @@ public:
     virtual bool updateMeters(void* block);
     virtual void paintOverlay(EditWin& window, HDC bufferDC);
 
+    // Each tick of the window's timer, before it takes the meters.
+    virtual void refresh() {}
+
     // The window is going: from close, which holds the lock, or because the host destroyed its parent.
     void windowDestroyed();
 
@@ -42,6 +47,8 @@ protected:
     void tellControl(int index, unsigned message) override;
 
 private:
+    void setRect(const EditorLayout& description);
+
     ERect rect;
     bool isOpenFlag = false;
     bool closing = false;  // close holds the lock while the window is destroyed

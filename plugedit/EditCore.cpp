@@ -4,7 +4,12 @@
 
 namespace PlugEdit {
 
-EditCore::EditCore(int meterBytes, PlugCore::Plug& plug) : MeterMailbox(meterBytes), plugged(plug) {}
+EditCore::EditCore(int meterBytes, EditorOps& target) : MeterMailbox(meterBytes), target(target) {}
+
+EditCore::EditCore(int meterBytes, std::unique_ptr<EditorOps> ownTarget)
+    : MeterMailbox(meterBytes), ownTarget(std::move(ownTarget)), target(*this->ownTarget)
+{
+}
 
 void EditCore::paramChanged(int index, float value)
 {
@@ -35,7 +40,7 @@ void EditCore::startLearn(int index)
     unlockMeters();
     if (replacing)
         tellControl(replaced, MSG_LEARN_END);
-    plugged.armLearn(index);  // only for an index of the table
+    target.startLearn(index);
     tellControl(index, MSG_LEARN_START);
 }
 
@@ -48,7 +53,7 @@ void EditCore::endLearn()
     unlockMeters();
     if (!wasActive)
         return;
-    plugged.cancelLearn();
+    target.endLearn();
     tellControl(index, MSG_LEARN_END);
 }
 
@@ -68,47 +73,26 @@ bool EditCore::isLearning(int index)
     return active;
 }
 
-int EditCore::parameterCount() { return static_cast<int>(plugged.paramTable().size()); }
-
-float EditCore::parameter(int index) { return plugged.getParameter(index); }
-
-void EditCore::setParameter(int index, float value) { plugged.setParameterAutomated(index, value); }
-
-void EditCore::beginEdit(int index) { plugged.beginEdit(index); }
-
-void EditCore::endEdit(int index) { plugged.endEdit(index); }
-
-float EditCore::defaultValue(int index)
-{
-    return index >= 0 && index < parameterCount() ? plugged.paramTable()[index].defaultValue : 0.0f;
-}
-
+int EditCore::parameterCount() { return target.parameterCount(); }
+float EditCore::parameter(int index) { return target.parameter(index); }
+void EditCore::setParameter(int index, float value) { target.setParameter(index, value); }
+void EditCore::beginEdit(int index) { target.beginEdit(index); }
+void EditCore::endEdit(int index) { target.endEdit(index); }
+float EditCore::defaultValue(int index) { return target.defaultValue(index); }
 void EditCore::displayText(int index, float value, char* text, char* unit)
 {
-    plugged.getDisplayText(index, text, value);
-    plugged.getParameterLabel(index, unit);
+    target.displayText(index, value, text, unit);
 }
-
-std::int32_t EditCore::midiKey(int index)
-{
-    return index >= 0 && index < parameterCount() ? plugged.paramTable()[index].midiKey.load(std::memory_order_relaxed)
-                                                  : -1;
-}
-
-void EditCore::unlearn(int index)
-{
-    if (index >= 0 && index < parameterCount())
-        plugged.unlearn(index);
-}
-
-const char* EditCore::productName() { return plugged.getName(); }
-
-void EditCore::saveDefaults() { plugged.saveDefaults(); }
+std::int32_t EditCore::midiKey(int index) { return target.midiKey(index); }
+void EditCore::unlearn(int index) { target.unlearn(index); }
+const char* EditCore::productName() { return target.productName(); }
+void EditCore::saveDefaults() { target.saveDefaults(); }
+bool EditCore::reachesPlugin() { return target.reachesPlugin(); }
 
 void EditCore::abandonLearn()
 {
     if (learnActive)
-        plugged.cancelLearn();
+        target.endLearn();
     learnActive = false;
 }
 

@@ -1,12 +1,13 @@
 // The editor object's decisions that need no window system: the lock that keeps the other threads off
-// the window, the meter mailbox behind it, and the editor's one MIDI learn. The window system's layer
-// fills in how a control is told something (`postToControl`, `tellControl`).
+// the window, the meter mailbox behind it, and the editor's one MIDI learn. What it does to the plug-in
+// goes to the operations it is given (the effect's own in the VST 2.4 plug-in, a format's elsewhere).
+// The window system's layer fills in how a control is told something (`postToControl`, `tellControl`).
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "plugcore/IParamNotify.h"
-#include "plugcore/Plug.h"
 #include "plugedit/EditorOps.h"
 #include "plugedit/MeterMailbox.h"
 
@@ -14,7 +15,9 @@ namespace PlugEdit {
 
 class EditCore : public MeterMailbox, public PlugCore::IParamNotify, public EditorOps {
 public:
-    EditCore(int meterBytes, PlugCore::Plug& plug);
+    // On operations that outlive the editor, or on its own.
+    EditCore(int meterBytes, EditorOps& target);
+    EditCore(int meterBytes, std::unique_ptr<EditorOps> ownTarget);
 
     // Any thread, the audio thread included: one attempt at the lock, then only a posted message.
     void paramChanged(int index, float value) override;
@@ -27,7 +30,7 @@ public:
     bool isLearning();
     bool isLearning(int index) override;
 
-    // The window's thread: the rest of the editor's operations, on the plug-in.
+    // The window's thread: the rest of the editor's operations, passed to the target.
     int parameterCount() override;
     float parameter(int index) override;
     void setParameter(int index, float value) override;
@@ -39,8 +42,7 @@ public:
     void unlearn(int index) override;
     const char* productName() override;
     void saveDefaults() override;
-
-    PlugCore::Plug& plug() { return plugged; }
+    bool reachesPlugin() override;
 
 protected:
     // Any thread, lock held: posts `message` to the control of `index` if the window and that control
@@ -52,7 +54,8 @@ protected:
     void abandonLearn();
 
 private:
-    PlugCore::Plug& plugged;
+    std::unique_ptr<EditorOps> ownTarget;
+    EditorOps& target;
     bool learnActive = false;
     int learnIndex = 0;
 };

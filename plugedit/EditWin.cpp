@@ -23,8 +23,8 @@ HFONT verdana(int points, int weight, DWORD quality)
 }  // namespace
 
 EditWin::EditWin(const EditorLayout& description, HWND parent, Edit& editor)
-    : WinControl(parent, 0, 0, description.width, description.height, WS_VISIBLE | WS_CLIPCHILDREN),
-      edit(&editor), desc(&description)
+    : WinControl(parent, 0, 0, description.width, description.height, WS_VISIBLE | WS_CLIPCHILDREN), edit(&editor),
+      desc(&description)
 {
     // Shift + Control + Alt held while the editor opens: plain, non-antialiased text.
     const DWORD quality =
@@ -51,8 +51,8 @@ EditWin::EditWin(const EditorLayout& description, HWND parent, Edit& editor)
         throw;
     }
     timerActive = false;
-    background = LoadBitmapA(static_cast<HINSTANCE>(moduleInstance()),
-                             MAKEINTRESOURCEA(description.backgroundId & 0xFFFF));
+    background =
+        LoadBitmapA(static_cast<HINSTANCE>(moduleInstance()), MAKEINTRESOURCEA(description.backgroundId & 0xFFFF));
 }
 
 EditWin::~EditWin()
@@ -86,6 +86,7 @@ LRESULT EditWin::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
             timerActive = SetTimer(window, 0, 1, nullptr) != 0;
         return WinControl::handleMessage(window, message, wParam, lParam);
     case WM_TIMER:
+        edit->refresh();
         if (meterCopy && edit->takeMeters(meterCopy.get()) && edit->updateMeters(meterCopy.get()))
             redraw();
         return 0;
@@ -144,8 +145,8 @@ void EditWin::showContextMenu()
 
 void EditWin::askAndSaveDefaults()
 {
-    const int answer = MessageBoxA(hwnd, saveDefaultsQuestion, edit->productName(),
-                                   MB_OKCANCEL | MB_ICONQUESTION | MB_TASKMODAL);
+    const int answer =
+        MessageBoxA(hwnd, saveDefaultsQuestion, edit->productName(), MB_OKCANCEL | MB_ICONQUESTION | MB_TASKMODAL);
     if (answer == IDOK)
         edit->saveDefaults();
 }

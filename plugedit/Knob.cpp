@@ -158,11 +158,9 @@ void Knob::drawTexts(HDC dc)
     EditWin* editor = parentEditor(hwnd);
     if (!editor)
         return;
-    PlugCore::Plug& plug = editor->edit->plug();
     const int i = index();
     char shown[64] = {}, unit[64] = {}, value[160];
-    plug.getParameterDisplay(i, shown);
-    plug.getParameterLabel(i, unit);
+    editor->edit->displayText(i, editor->edit->parameter(i), shown, unit);
     std::snprintf(value, sizeof value, "%s %s", shown, unit);
 
     RECT band{0, size - 24, size, size};

@@ -16,7 +16,7 @@ namespace {
 
 // Enters a new control in the table under its parameter index and shows it the current value. A
 // control whose window could not be made is freed here: no window will delete it.
-void adopt(EditWin& window, std::unique_ptr<WinWrap::WinControl> control, int index, AudioEffect& effect)
+void adopt(EditWin& window, std::unique_ptr<WinWrap::WinControl> control, int index, float value)
 {
     HWND handle = control->hwnd;
     window.setControlWindow(index, handle);
@@ -24,13 +24,22 @@ void adopt(EditWin& window, std::unique_ptr<WinWrap::WinControl> control, int in
         return;
     control.release();  // owned by its window from now on
     SetWindowLongA(handle, GWL_ID, index);
-    PostMessageA(handle, MSG_PARAM_VALUE, bitsOf(effect.getParameter(index)), 0);
+    PostMessageA(handle, MSG_PARAM_VALUE, bitsOf(value), 0);
 }
 
 }  // namespace
 
 LimiterEdit::LimiterEdit(const EditorLayout& description, AudioEffect* effect)
-    : Edit(description, effect), meterCanvas(static_cast<std::uint32_t>(description.width), static_cast<std::uint32_t>(description.height)),
+    : Edit(description, effect),
+      meterCanvas(static_cast<std::uint32_t>(description.width), static_cast<std::uint32_t>(description.height)),
+      scratchCanvas(static_cast<std::uint32_t>(description.width), static_cast<std::uint32_t>(description.height))
+{
+    meterCoverage.create(description.width, description.height);
+}
+
+LimiterEdit::LimiterEdit(const EditorLayout& description, EditorOps& ops)
+    : Edit(description, ops),
+      meterCanvas(static_cast<std::uint32_t>(description.width), static_cast<std::uint32_t>(description.height)),
       scratchCanvas(static_cast<std::uint32_t>(description.width), static_cast<std::uint32_t>(description.height))
 {
     meterCoverage.create(description.width, description.height);
@@ -38,12 +47,12 @@ LimiterEdit::LimiterEdit(const EditorLayout& description, AudioEffect* effect)
 
 void LimiterEdit::createControls(EditWin& window)
 {
-    AudioEffect& effect = *getEffect();
     HWND parent = window.hwnd;
     for (const SwitchPlacement& s : switchLayout)
-        adopt(window, std::make_unique<OnOff>(s.x, parent, s.name, s.states, s.menuTexts), s.index, effect);
+        adopt(window, std::make_unique<OnOff>(s.x, parent, s.name, s.states, s.menuTexts), s.index, parameter(s.index));
     for (const KnobPlacement& k : knobLayout)
-        adopt(window, std::make_unique<Knob>(k.column * 80, k.row * 80 + 15, parent, k.label), k.index, effect);
+        adopt(window, std::make_unique<Knob>(k.column * 80, k.row * 80 + 15, parent, k.label), k.index,
+              parameter(k.index));
 }
 
 bool LimiterEdit::updateMeters(void* block)

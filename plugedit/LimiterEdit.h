@@ -10,6 +10,7 @@ namespace PlugEdit {
 class LimiterEdit : public Edit {
 public:
     LimiterEdit(const EditorLayout& description, AudioEffect* effect);
+    LimiterEdit(const EditorLayout& description, EditorOps& ops);
     ~LimiterEdit() override = default;
 
     void createControls(EditWin& window) override;

@@ -20,9 +20,7 @@
 #include "vst3/Vst3Com.h"
 #include "vst3/Vst3Link.h"
 #include "vst3/Vst3Params.h"
-#if TARN_VST3_EDITOR
 #include "vst3/Vst3View.h"
-#endif
 
 namespace Vst3Face {
 
@@ -30,11 +28,7 @@ namespace {
 
 constexpr int lastProgram = Driver::EffectDriver::programs - 1;
 
-struct Controller
-#if TARN_VST3_EDITOR
-    : ViewOwner
-#endif
-{
+struct Controller : ViewOwner {
     Face<Controller> controller{}, mapping{}, units{}, connection{};
     std::atomic<std::uint32_t> references{1};
     SharedEffect* shared = nullptr;  // the processor's effect, once linked
@@ -67,7 +61,6 @@ struct Controller
         return static_cast<int>(std::lround(std::clamp(value, 0.0, 1.0) * lastProgram));
     }
 
-#if TARN_VST3_EDITOR
     Driver::EffectDriver& effect() override { return shared->driver(); }
     PlugEdit::MeterMailbox& meters() override { return shared->meters(); }
     float value(int index) override
@@ -94,7 +87,6 @@ struct Controller
     }
     void retain() override { references.fetch_add(1, std::memory_order_relaxed); }
     void release() override;
-#endif
 };
 
 Controller& of(void* self) { return ownerOf<Controller>(self); }
@@ -162,9 +154,7 @@ uint32_t V3_API release(void* self)
 
 constexpr v3_funknown unknown{queryInterface, addReference, release};
 
-#if TARN_VST3_EDITOR
 void Controller::release() { Vst3Face::release(&controller); }
-#endif
 
 // --- IPluginBase -------------------------------------------------------------------------------------
 
@@ -354,17 +344,12 @@ v3_result V3_API setComponentHandler(void* self, v3_component_handler** handler)
     return V3_OK;
 }
 
-#if TARN_VST3_EDITOR
 // The view needs the effect (meters, MIDI learn): none before the processor has linked.
 v3_plugin_view** V3_API createView(void* self, const char* name)
 {
     Controller& c = of(self);
     return c.shared && name && std::strcmp(name, "editor") == 0 ? Vst3Face::createView(c) : nullptr;
 }
-#else
-// The Windows edition has no editor yet.
-v3_plugin_view** V3_API createView(void*, const char*) { return nullptr; }
-#endif
 
 const v3_edit_controller_cpp controllerTable = {unknown,
                                                 {initialize, terminate},

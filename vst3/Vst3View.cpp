@@ -11,14 +11,17 @@
 #include "limiter/ParamUnits.h"
 #include "limiter/ProductFacts.h"
 #include "plugedit/EditorOps.h"
-#include "x11edit/EditorScale.h"
-#include "x11edit/EditorWindow.h"
+#include "plugedit/EmbeddedEditor.h"
 
 namespace Vst3Face {
 
 namespace {
 
-constexpr const char* x11Platform = "X11EmbedWindowID";
+#ifdef _WIN32
+constexpr const char* windowPlatform = "HWND";
+#else
+constexpr const char* windowPlatform = "X11EmbedWindowID";
+#endif
 constexpr uint64_t timerMilliseconds = 20;  // as often as Linux hosts idle a VST 2.4 editor
 
 bool sameId(const v3_tuid a, const v3_tuid b) { return std::memcmp(a, b, sizeof(v3_tuid)) == 0; }
@@ -73,9 +76,9 @@ struct View {
     ViewOps ops;
     v3_plugin_frame** frame = nullptr;
     v3_run_loop** loop = nullptr;
-    std::unique_ptr<X11Edit::EditorWindow> window;
-    std::uint32_t parent = 0;
-    int scale = X11Edit::desktopScale();
+    std::unique_ptr<PlugEdit::EmbeddedEditor> window;
+    std::uintptr_t parent = 0;
+    int scale = PlugEdit::EmbeddedEditor::desktopScale();
     float shown[LimiterParams::count] = {};
     int shownLearn = -1;
 
@@ -118,17 +121,8 @@ v3_result View::query(const v3_tuid iid, void** object)
 bool View::open()
 {
     window.reset();
-    try {
-        window.reset(new X11Edit::EditorWindow(limiterEditorLayout, ops, owner.meters(), scale));
-    } catch (...) {
-        return false;
-    }
-    if (!window->open(parent)) {
-        window.reset();
-        return false;
-    }
-    window->idle();  // shows itself before the first tick
-    return true;
+    window = PlugEdit::EmbeddedEditor::create(parent, ops, owner.meters(), scale);
+    return window != nullptr;
 }
 
 void View::detach()
@@ -155,9 +149,7 @@ void View::tick()
         changed |= value != shown[i];
         shown[i] = value;
     }
-    if (changed)
-        window->noteChange();
-    window->idle();
+    window->tick(changed);
 }
 
 v3_result V3_API queryInterface(void* self, const v3_tuid iid, void** object) { return of(self).query(iid, object); }
@@ -177,20 +169,23 @@ constexpr v3_funknown unknown{queryInterface, addReference, release};
 
 v3_result V3_API platformSupported(void*, const char* type)
 {
-    return type && std::strcmp(type, x11Platform) == 0 ? V3_TRUE : V3_FALSE;
+    return type && std::strcmp(type, windowPlatform) == 0 ? V3_TRUE : V3_FALSE;
 }
 
 v3_result V3_API attached(void* self, void* parent, const char* type)
 {
     View& v = of(self);
-    if (!parent || platformSupported(self, type) != V3_TRUE || !v.frame || v.window)
+    if (!parent || platformSupported(self, type) != V3_TRUE || v.window)
         return V3_FALSE;
+    v.parent = reinterpret_cast<std::uintptr_t>(parent);
+    if (!PlugEdit::EmbeddedEditor::drivenByHostTimer)
+        return v.open() ? V3_OK : V3_FALSE;
     // Without the host's run loop nothing would ever draw.
     void* loop = nullptr;
-    if (v3_cpp_obj_query_interface(v.frame, v3_run_loop_iid, reinterpret_cast<v3_run_loop***>(&loop)) != V3_OK || !loop)
+    if (!v.frame ||
+        v3_cpp_obj_query_interface(v.frame, v3_run_loop_iid, reinterpret_cast<v3_run_loop***>(&loop)) != V3_OK || !loop)
         return V3_FALSE;
     v.loop = static_cast<v3_run_loop**>(loop);
-    v.parent = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(parent));
     if (!v.open() ||
         v3_cpp_obj(v.loop)->register_timer(v.loop, static_cast<v3_timer_handler**>(static_cast<void*>(&v.timer)),
                                            timerMilliseconds) != V3_OK) {
@@ -251,7 +246,7 @@ const v3_plugin_view_cpp viewVtable = {unknown,
 v3_result V3_API setContentScale(void* self, float factor)
 {
     View& v = of(self);
-    const int wanted = X11Edit::scaleForFactor(factor);
+    const int wanted = PlugEdit::EmbeddedEditor::scaleForFactor(factor);
     if (wanted == 0)
         return V3_FALSE;
     if (wanted == v.scale)

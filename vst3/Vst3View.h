@@ -1,8 +1,9 @@
-// The editor as a VST3 plug-in view (IPlugView), X11 only: the X11 editor in the window the host gives
+// The editor as a VST3 plug-in view (IPlugView). On Linux the X11 editor in the window the host gives
 // (X11EmbedWindowID), driven by the host's run loop timer from its plug-in frame (there is no idle call
-// in VST3, and no thread of our own), at 1x or twice the size (IPlugViewContentScaleSupport), one fixed
-// size. What the user does reaches the host as beginEdit, performEdit and endEdit on its component
-// handler, from the user-interface thread, as VST3 asks; the host hands the values to the processor.
+// in VST3, and no thread of our own), at 1x or twice the size (IPlugViewContentScaleSupport); on
+// Windows the Windows editor in the host's HWND, drawn by its own window timer at 1x. One fixed size.
+// What the user does reaches the host as beginEdit, performEdit and endEdit on its component handler,
+// from the user-interface thread, as VST3 asks; the host hands the values to the processor.
 #pragma once
 
 #include <travesty/edit_controller.h>

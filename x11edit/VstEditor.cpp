@@ -1,15 +1,19 @@
 #include "x11edit/VstEditor.h"
 
 #include <cstdint>
+#include <memory>
 
 #include "host/AudioEffectX.h"
 #include "plugcore/Plug.h"
+#include "plugedit/PlugOps.h"
 #include "x11edit/EditorScale.h"
 
 namespace X11Edit {
 
 VstEditor::VstEditor(const EditorLayout& layout, AudioEffect* effect)
-    : AEffEditor(effect), EditCore(layout.meterBytes, *static_cast<PlugCore::Plug*>(effect)), layout(layout)
+    : AEffEditor(effect),
+      EditCore(layout.meterBytes, std::make_unique<PlugEdit::PlugOps>(*static_cast<PlugCore::Plug*>(effect))),
+      layout(layout)
 {
     rect.top = 0;
     rect.left = 0;

@@ -12,6 +12,7 @@
 #include "plugedit/EditMenus.h"
 #include "plugedit/EditMessages.h"
 #include "plugedit/KnobDrag.h"
+#include "plugedit/PlugOps.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ struct Recorder : ControlGestures {
 
 // An editor with nobody to tell: the decisions alone.
 struct BareEdit : EditCore {
-    explicit BareEdit(PlugCore::Plug& plug) : EditCore(16, plug) {}
+    explicit BareEdit(PlugCore::Plug& plug) : EditCore(16, std::make_unique<PlugEdit::PlugOps>(plug)) {}
     bool postToControl(int, unsigned, std::uint32_t) override { return true; }
     void tellControl(int, unsigned) override {}
 };
@@ -57,7 +58,7 @@ TEST(KnobDragRules, PixelStepsClampedBaseAndOneEditBracket)
     knob.moveTo(-1000, false, r);
     EXPECT_FLOAT_EQ(knob.shownValue, 1.0f - 1.0f / 400.0f);
     knob.dragEnded(r);
-    knob.dragEnded(r);  // a second capture loss ends nothing
+    knob.dragEnded(r);         // a second capture loss ends nothing
     knob.moveTo(0, false, r);  // and motion without a drag sends nothing
     EXPECT_EQ(r.log, (std::vector<std::string>{"begin", "set", "set", "set", "set", "set", "end"}));
 }

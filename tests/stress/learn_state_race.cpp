@@ -11,13 +11,17 @@
 #include "limiter/Limiter.h"
 #include "plugedit/EditCore.h"
 #include "plugedit/EditMessages.h"
+#include "plugedit/PlugOps.h"
 
 namespace {
 
 // The editor's decisions with a window whose every control exists; it counts the learn endings posted.
 class WindowlessEditor : public AEffEditor, public PlugEdit::EditCore {
 public:
-    explicit WindowlessEditor(PlugCore::Plug& plug) : AEffEditor(&plug), EditCore(0, plug) {}
+    explicit WindowlessEditor(PlugCore::Plug& plug)
+        : AEffEditor(&plug), EditCore(0, std::make_unique<PlugEdit::PlugOps>(plug))
+    {
+    }
     std::atomic<int> endingsPosted{0};
 
 protected:

@@ -2,11 +2,11 @@
 
 #include <clap/ext/audio-ports.h>
 #include <clap/ext/gui.h>
-#include <clap/ext/timer-support.h>
 #include <clap/ext/latency.h>
 #include <clap/ext/params.h>
 #include <clap/ext/state.h>
 #include <clap/ext/thread-check.h>
+#include <clap/ext/timer-support.h>
 
 #include <algorithm>
 #include <cstring>
@@ -70,8 +70,9 @@ struct OutputList {
         } else if ((e->type == CLAP_EVENT_PARAM_GESTURE_BEGIN || e->type == CLAP_EVENT_PARAM_GESTURE_END) &&
                    e->size >= sizeof(clap_event_param_gesture_t)) {
             const auto& g = reinterpret_cast<const clap_event_param_gesture_t&>(*e);
-            into.push_back({e->type == CLAP_EVENT_PARAM_GESTURE_BEGIN ? ReportedEvent::gestureBegin : ReportedEvent::gestureEnd,
-                            static_cast<int>(g.param_id), 0.0});
+            into.push_back(
+                {e->type == CLAP_EVENT_PARAM_GESTURE_BEGIN ? ReportedEvent::gestureBegin : ReportedEvent::gestureEnd,
+                 static_cast<int>(g.param_id), 0.0});
         }
         return true;
     }
@@ -128,8 +129,9 @@ struct ClapHostExtensions {
     {
         auto& timers = of(host).timers_;
         const auto before = timers.size();
-        timers.erase(std::remove_if(timers.begin(), timers.end(), [id](const ClapInstance::Timer& t) { return t.id == id; }),
-                     timers.end());
+        timers.erase(
+            std::remove_if(timers.begin(), timers.end(), [id](const ClapInstance::Timer& t) { return t.id == id; }),
+            timers.end());
         return timers.size() != before;
     }
     // The window is the caller's and keeps its size: a request is noted, not carried out.
@@ -182,7 +184,8 @@ const void* CLAP_ABI ClapInstance::hostExtension(const clap_host_t*, const char*
 
 std::unique_ptr<ClapInstance> ClapInstance::create(const clap_plugin_factory_t& factory, std::string& error)
 {
-    const clap_plugin_descriptor_t* desc = factory.get_plugin_count(&factory) > 0 ? factory.get_plugin_descriptor(&factory, 0) : nullptr;
+    const clap_plugin_descriptor_t* desc =
+        factory.get_plugin_count(&factory) > 0 ? factory.get_plugin_descriptor(&factory, 0) : nullptr;
     if (!desc || !desc->id) {
         error = "the CLAP file offers no plug-in";
         return nullptr;
@@ -238,9 +241,8 @@ int ClapInstance::latency()
     return l ? static_cast<int>(l->get(plugin_)) : 0;
 }
 
-template <class Sample>
-void ClapInstance::run(Sample** in, Sample** out, int frames, const std::vector<MidiAt>& midi,
-                       const std::vector<ParameterAt>& changes)
+template <class Sample> void ClapInstance::run(Sample** in, Sample** out, int frames, const std::vector<MidiAt>& midi,
+                                               const std::vector<ParameterAt>& changes)
 {
     if (!processing_) {
         plugin_->start_processing(plugin_);
@@ -312,7 +314,8 @@ float ClapInstance::parameter(int index)
     const auto* p = static_cast<const clap_plugin_params_t*>(extension(CLAP_EXT_PARAMS));
     clap_param_info_t info{};
     double value = 0.0;
-    if (!p || !p->get_info(plugin_, static_cast<std::uint32_t>(index), &info) || !p->get_value(plugin_, info.id, &value))
+    if (!p || !p->get_info(plugin_, static_cast<std::uint32_t>(index), &info) ||
+        !p->get_value(plugin_, info.id, &value))
         return 0.0f;
     return static_cast<float>(value);
 }
@@ -345,8 +348,8 @@ std::string ClapInstance::valueText(int index)
     clap_param_info_t info{};
     double value = 0.0;
     char text[256] = {};
-    if (!p || !p->get_info(plugin_, static_cast<std::uint32_t>(index), &info) || !p->get_value(plugin_, info.id, &value) ||
-        !p->value_to_text(plugin_, info.id, value, text, sizeof text))
+    if (!p || !p->get_info(plugin_, static_cast<std::uint32_t>(index), &info) ||
+        !p->get_value(plugin_, info.id, &value) || !p->value_to_text(plugin_, info.id, value, text, sizeof text))
         return {};
     text[sizeof text - 1] = 0;
     return text;
@@ -392,14 +395,20 @@ bool ClapInstance::loadChunk(bool, const std::vector<unsigned char>& chunk)
 // and the plug-in's own state reader decides.
 PresetIdentity ClapInstance::presetIdentity() { return {}; }
 
-// X11 only: the window id is what openEditor's parent carries.
+// The platform's window: openEditor's parent carries an X11 window id, or an HWND on Windows.
+#ifdef _WIN32
+constexpr const char* editorWindowApi = CLAP_WINDOW_API_WIN32;
+#else
+constexpr const char* editorWindowApi = CLAP_WINDOW_API_X11;
+#endif
+
 bool ClapInstance::editorSize(float scale, int& width, int& height)
 {
     const auto* gui = static_cast<const clap_plugin_gui_t*>(extension(CLAP_EXT_GUI));
-    if (!gui || !gui->is_api_supported(plugin_, CLAP_WINDOW_API_X11, false))
+    if (!gui || !gui->is_api_supported(plugin_, editorWindowApi, false))
         return false;
     if (!editorCreated_) {
-        if (!gui->create(plugin_, CLAP_WINDOW_API_X11, false))
+        if (!gui->create(plugin_, editorWindowApi, false))
             return false;
         editorCreated_ = true;
     }
@@ -420,8 +429,12 @@ bool ClapInstance::openEditor(void* parent)
     if (!gui || (!editorCreated_ && !editorSize(0.0f, width, height)))
         return false;
     clap_window_t window{};
-    window.api = CLAP_WINDOW_API_X11;
+    window.api = editorWindowApi;
+#ifdef _WIN32
+    window.win32 = parent;
+#else
     window.x11 = static_cast<clap_xwnd>(reinterpret_cast<std::uintptr_t>(parent));
+#endif
     return gui->set_parent(plugin_, &window) && gui->show(plugin_);
 }
 

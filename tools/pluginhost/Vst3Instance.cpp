@@ -27,8 +27,7 @@ bool same(const v3_tuid a, const v3_tuid b) { return std::memcmp(a, b, sizeof(v3
 uint32_t V3_API notCounted(void*) { return 1; }
 
 // The interface pointer a host-side object hands over: the address of its table's field.
-template <class Interface, class Table>
-Interface** asInterface(Table*& field)
+template <class Interface, class Table> Interface** asInterface(Table*& field)
 {
     return static_cast<Interface**>(static_cast<void*>(&field));
 }
@@ -72,7 +71,9 @@ struct MemoryStream {
     static v3_result V3_API seek(void* self, int64_t position, int32_t mode, int64_t* result)
     {
         MemoryStream& s = of(self);
-        const int64_t base = mode == V3_SEEK_SET ? 0 : mode == V3_SEEK_CUR ? static_cast<int64_t>(s.at) : static_cast<int64_t>(s.bytes.size());
+        const int64_t base = mode == V3_SEEK_SET   ? 0
+                             : mode == V3_SEEK_CUR ? static_cast<int64_t>(s.at)
+                                                   : static_cast<int64_t>(s.bytes.size());
         s.at = static_cast<std::size_t>(std::clamp<int64_t>(base + position, 0, static_cast<int64_t>(s.bytes.size())));
         if (result)
             *result = static_cast<int64_t>(s.at);
@@ -86,7 +87,7 @@ struct MemoryStream {
     }
 };
 const StreamTable streamTable = {{MemoryStream::query, notCounted, notCounted},
-                                    {MemoryStream::read, MemoryStream::write, MemoryStream::seek, MemoryStream::tell}};
+                                 {MemoryStream::read, MemoryStream::write, MemoryStream::seek, MemoryStream::tell}};
 
 // One parameter's points for a process call.
 struct Queue {
@@ -204,9 +205,9 @@ struct Vst3Instance::Handler {
 };
 
 namespace {
-const HandlerTable handlerTable = {
-    {Vst3Instance::Handler::query, notCounted, notCounted},
-    {Vst3Instance::Handler::begin, Vst3Instance::Handler::perform, Vst3Instance::Handler::end, Vst3Instance::Handler::restart}};
+const HandlerTable handlerTable = {{Vst3Instance::Handler::query, notCounted, notCounted},
+                                   {Vst3Instance::Handler::begin, Vst3Instance::Handler::perform,
+                                    Vst3Instance::Handler::end, Vst3Instance::Handler::restart}};
 
 struct FrameTable : v3_funknown {
     v3_plugin_frame frame;
@@ -214,9 +215,10 @@ struct FrameTable : v3_funknown {
 struct LoopTable : v3_funknown {
     v3_run_loop loop;
 };
-}
+}  // namespace
 
-std::unique_ptr<Vst3Instance> Vst3Instance::create(v3_plugin_factory** factory, const v3_tuid classId, std::string& error)
+std::unique_ptr<Vst3Instance> Vst3Instance::create(v3_plugin_factory** factory, const v3_tuid classId,
+                                                   std::string& error)
 {
     std::unique_ptr<Vst3Instance> instance(new Vst3Instance);
     std::memcpy(instance->classId_, classId, sizeof(v3_tuid));
@@ -231,7 +233,8 @@ std::unique_ptr<Vst3Instance> Vst3Instance::create(v3_plugin_factory** factory, 
         return nullptr;
     }
     void* processor = nullptr;
-    v3_cpp_obj_query_interface(instance->component_, v3_audio_processor_iid, reinterpret_cast<v3_audio_processor***>(&processor));
+    v3_cpp_obj_query_interface(instance->component_, v3_audio_processor_iid,
+                               reinterpret_cast<v3_audio_processor***>(&processor));
     instance->processor_ = static_cast<v3_audio_processor**>(processor);
     if (!instance->processor_) {
         error = "the VST3 component is no audio processor";
@@ -262,7 +265,8 @@ bool Vst3Instance::makeController(v3_plugin_factory** factory, std::string& erro
     v3_tuid controllerClass{};
     void* made = nullptr;
     if (v3_cpp_obj(component_)->get_controller_class_id(component_, controllerClass) == V3_OK) {
-        if (v3_cpp_obj(factory)->create_instance(factory, controllerClass, v3_edit_controller_iid, &made) != V3_OK || !made) {
+        if (v3_cpp_obj(factory)->create_instance(factory, controllerClass, v3_edit_controller_iid, &made) != V3_OK ||
+            !made) {
             error = "the VST3 factory made no edit controller of the component's controller class";
             return false;
         }
@@ -315,8 +319,14 @@ struct Vst3Instance::Frame {
         (void)p;
         return *object ? V3_OK : V3_NO_INTERFACE;
     }
-    static v3_result V3_API frameQuery(void* p, const v3_tuid iid, void** object) { return query(p, iid, object, ofFrame(p)); }
-    static v3_result V3_API loopQuery(void* p, const v3_tuid iid, void** object) { return query(p, iid, object, ofLoop(p)); }
+    static v3_result V3_API frameQuery(void* p, const v3_tuid iid, void** object)
+    {
+        return query(p, iid, object, ofFrame(p));
+    }
+    static v3_result V3_API loopQuery(void* p, const v3_tuid iid, void** object)
+    {
+        return query(p, iid, object, ofLoop(p));
+    }
     static v3_result V3_API resize(void*, v3_plugin_view**, v3_view_rect*) { return V3_OK; }
     static v3_result V3_API addHandler(void*, v3_event_handler**, int) { return V3_OK; }
     static v3_result V3_API removeHandler(void*, v3_event_handler**) { return V3_OK; }
@@ -334,11 +344,19 @@ struct Vst3Instance::Frame {
 };
 
 namespace {
-const FrameTable frameTable = {{Vst3Instance::Frame::frameQuery, notCounted, notCounted}, {Vst3Instance::Frame::resize}};
+const FrameTable frameTable = {{Vst3Instance::Frame::frameQuery, notCounted, notCounted},
+                               {Vst3Instance::Frame::resize}};
 const LoopTable loopTable = {{Vst3Instance::Frame::loopQuery, notCounted, notCounted},
                              {Vst3Instance::Frame::addHandler, Vst3Instance::Frame::removeHandler,
                               Vst3Instance::Frame::addTimer, Vst3Instance::Frame::removeTimer}};
 }  // namespace
+
+// The platform's window: openEditor's parent carries an X11 window id, or an HWND on Windows.
+#ifdef _WIN32
+constexpr const char* editorPlatform = "HWND";
+#else
+constexpr const char* editorPlatform = "X11EmbedWindowID";
+#endif
 
 bool Vst3Instance::editorSize(float scale, int& width, int& height)
 {
@@ -346,7 +364,7 @@ bool Vst3Instance::editorSize(float scale, int& width, int& height)
         view_ = v3_cpp_obj(controller_)->create_view(controller_, "editor");
         if (!view_)
             return false;
-        if (v3_cpp_obj(view_)->is_platform_type_supported(view_, "X11EmbedWindowID") != V3_TRUE) {
+        if (v3_cpp_obj(view_)->is_platform_type_supported(view_, editorPlatform) != V3_TRUE) {
             closeEditor();
             return false;
         }
@@ -354,7 +372,8 @@ bool Vst3Instance::editorSize(float scale, int& width, int& height)
     if (scale > 0.0f) {
         void* scaling = nullptr;
         if (v3_cpp_obj_query_interface(view_, v3_plugin_view_content_scale_iid,
-                                       reinterpret_cast<v3_plugin_view_content_scale***>(&scaling)) == V3_OK && scaling) {
+                                       reinterpret_cast<v3_plugin_view_content_scale***>(&scaling)) == V3_OK &&
+            scaling) {
             auto** s = static_cast<v3_plugin_view_content_scale**>(scaling);
             v3_cpp_obj(s)->set_content_scale_factor(s, scale);
             v3_cpp_obj_unref(s);
@@ -376,7 +395,7 @@ bool Vst3Instance::openEditor(void* parent)
     frame_.reset(new Frame{&frameTable, nullptr, &loopTable, nullptr, {}});
     frame_->self = frame_->self2 = frame_.get();
     v3_cpp_obj(view_)->set_frame(view_, asInterface<v3_plugin_frame>(frame_->frameTable));
-    return v3_cpp_obj(view_)->attached(view_, parent, "X11EmbedWindowID") == V3_OK;
+    return v3_cpp_obj(view_)->attached(view_, parent, editorPlatform) == V3_OK;
 }
 
 void Vst3Instance::idleEditor()
@@ -443,7 +462,8 @@ bool Vst3Instance::start(double sampleRate, int maxFrames, bool doublePrecision,
     doubles_ = doublePrecision;
     v3_speaker_arrangement stereo = V3_SPEAKER_L | V3_SPEAKER_R;
     v3_speaker_arrangement in = stereo, out = stereo;
-    v3_process_setup setup{V3_OFFLINE, doublePrecision ? V3_SAMPLE_64 : V3_SAMPLE_32, std::max(maxFrames, 1), sampleRate};
+    v3_process_setup setup{V3_OFFLINE, doublePrecision ? V3_SAMPLE_64 : V3_SAMPLE_32, std::max(maxFrames, 1),
+                           sampleRate};
     if (v3_cpp_obj(processor_)->set_bus_arrangements(processor_, &in, 1, &out, 1) != V3_OK ||
         v3_cpp_obj(processor_)->can_process_sample_size(processor_, setup.symbolic_sample_size) != V3_OK ||
         v3_cpp_obj(processor_)->setup_processing(processor_, &setup) != V3_OK) {
@@ -458,8 +478,7 @@ bool Vst3Instance::start(double sampleRate, int maxFrames, bool doublePrecision,
 
 int Vst3Instance::latency() { return static_cast<int>(v3_cpp_obj(processor_)->get_latency_samples(processor_)); }
 
-template <class Sample>
-void Vst3Instance::run(Sample** in, Sample** out, int frames, std::vector<Vst3Change> changes)
+template <class Sample> void Vst3Instance::run(Sample** in, Sample** out, int frames, std::vector<Vst3Change> changes)
 {
     changes.insert(changes.begin(), pending_.begin(), pending_.end());
     pending_.clear();
@@ -505,7 +524,8 @@ void Vst3Instance::process(float** in, float** out, int frames, const std::vecto
     std::vector<Vst3Change> changes;
     for (const MidiAt& m : midi)  // controllers reach a VST3 plug-in as the parameters it maps them to
         if ((m.bytes[0] & 0xF0) == 0xB0)
-            changes.push_back({m.frame, 0x10000u + (m.bytes[0] & 0x0Fu) * 128u + (m.bytes[1] & 0x7Fu), (m.bytes[2] & 0x7F) / 127.0});
+            changes.push_back(
+                {m.frame, 0x10000u + (m.bytes[0] & 0x0Fu) * 128u + (m.bytes[1] & 0x7Fu), (m.bytes[2] & 0x7F) / 127.0});
     run(in, out, frames, changes);
 }
 
@@ -514,7 +534,8 @@ void Vst3Instance::process(double** in, double** out, int frames, const std::vec
     std::vector<Vst3Change> changes;
     for (const MidiAt& m : midi)
         if ((m.bytes[0] & 0xF0) == 0xB0)
-            changes.push_back({m.frame, 0x10000u + (m.bytes[0] & 0x0Fu) * 128u + (m.bytes[1] & 0x7Fu), (m.bytes[2] & 0x7F) / 127.0});
+            changes.push_back(
+                {m.frame, 0x10000u + (m.bytes[0] & 0x0Fu) * 128u + (m.bytes[1] & 0x7Fu), (m.bytes[2] & 0x7F) / 127.0});
     run(in, out, frames, changes);
 }
 
@@ -610,7 +631,8 @@ int Vst3Instance::currentProgram()
     const int count = programCount();
     if (programParam_ < 0 || count <= 1)
         return 0;
-    const double value = v3_cpp_obj(controller_)->get_parameter_normalised(controller_, static_cast<v3_param_id>(programParam_));
+    const double value =
+        v3_cpp_obj(controller_)->get_parameter_normalised(controller_, static_cast<v3_param_id>(programParam_));
     return static_cast<int>(std::lround(value * (count - 1)));
 }
 
@@ -658,7 +680,10 @@ bool Vst3Instance::setComponentState(const std::vector<unsigned char>& state)
 
 // Tarn's VST3 state is the VST 2.4 bank: a program alone cannot be asked for (none is given), but one
 // is taken, as migrating hosts hand it over.
-std::vector<unsigned char> Vst3Instance::saveChunk(bool program) { return program ? std::vector<unsigned char>() : componentState(); }
+std::vector<unsigned char> Vst3Instance::saveChunk(bool program)
+{
+    return program ? std::vector<unsigned char>() : componentState();
+}
 
 bool Vst3Instance::loadChunk(bool, const std::vector<unsigned char>& chunk) { return setComponentState(chunk); }
 
@@ -666,9 +691,11 @@ bool Vst3Instance::loadChunk(bool, const std::vector<unsigned char>& chunk) { re
 PresetIdentity Vst3Instance::presetIdentity()
 {
 #if V3_COM_COMPAT
-    const std::uint8_t s[7] = {classId_[3], classId_[2], classId_[1], classId_[0], classId_[5], classId_[4], classId_[7]};
+    const std::uint8_t s[7] = {classId_[3], classId_[2], classId_[1], classId_[0],
+                               classId_[5], classId_[4], classId_[7]};
 #else
-    const std::uint8_t s[7] = {classId_[0], classId_[1], classId_[2], classId_[3], classId_[4], classId_[5], classId_[6]};
+    const std::uint8_t s[7] = {classId_[0], classId_[1], classId_[2], classId_[3],
+                               classId_[4], classId_[5], classId_[6]};
 #endif
     if (std::memcmp(s, "VST", 3) != 0)
         return {};
@@ -686,9 +713,11 @@ void Vst3Instance::describe(std::ostream& out)
                 out << "  audio " << (direction == V3_INPUT ? "input " : "output ") << i << ": "
                     << narrow(bus.bus_name, 128) << " (" << bus.channel_count << " channels)\n";
     }
-    out << "MIDI input:  " << (v3_cpp_obj(component_)->get_bus_count(component_, V3_EVENT, V3_INPUT) > 0 ? "yes" : "no") << "\n";
+    out << "MIDI input:  " << (v3_cpp_obj(component_)->get_bus_count(component_, V3_EVENT, V3_INPUT) > 0 ? "yes" : "no")
+        << "\n";
     for (int i = 0; i < parameterCount(); ++i)
-        out << "  parameter " << i << ": " << parameterName(i) << " = " << parameterDisplay(i) << " " << parameterLabel(i) << "\n";
+        out << "  parameter " << i << ": " << parameterName(i) << " = " << parameterDisplay(i) << " "
+            << parameterLabel(i) << "\n";
     out << "latency:     " << latency() << " samples\n";
 }
 

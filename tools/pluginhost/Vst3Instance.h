@@ -51,7 +51,7 @@ public:
     std::vector<unsigned char> saveChunk(bool program) override;
     bool loadChunk(bool program, const std::vector<unsigned char>& chunk) override;
     PresetIdentity presetIdentity() override;
-    // X11 only: the view attached with X11EmbedWindowID; its run loop's timers fire at idleEditor.
+    // The view attached with X11EmbedWindowID (its run loop's timers fire at idleEditor) or HWND.
     bool editorSize(float scale, int& width, int& height) override;
     bool openEditor(void* parent) override;
     void idleEditor() override;
@@ -77,8 +77,7 @@ public:
 
 private:
     Vst3Instance() = default;
-    template <class Sample>
-    void run(Sample** in, Sample** out, int frames, std::vector<Vst3Change> changes);
+    template <class Sample> void run(Sample** in, Sample** out, int frames, std::vector<Vst3Change> changes);
     v3_param_info info(int index);
     bool makeController(v3_plugin_factory** factory, std::string& error);
     std::string programName(int index);
@@ -94,7 +93,7 @@ private:
     bool active_ = false, doubles_ = false;
     int restartFlags_ = 0;
     std::vector<v3_param_id> visible_;  // the parameters a user sees: not hidden
-    std::vector<Vst3Change> pending_;    // values set between process calls, for the next one
+    std::vector<Vst3Change> pending_;   // values set between process calls, for the next one
     std::vector<Vst3Change> reported_;
     std::vector<Edit> edits_;
     v3_plugin_view** view_ = nullptr;
