@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "tools/vsthost/HostWindow.h"
+
 namespace TestSupport {
 
 // The control of a parameter (its window ID is the parameter's index) in the editor the plug-in put
@@ -30,11 +32,7 @@ inline void pumpFor(int milliseconds)
 {
     const DWORD until = GetTickCount() + static_cast<DWORD>(milliseconds);
     do {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+        VstHost::pumpWindowMessages();
         Sleep(1);
     } while (static_cast<int>(until - GetTickCount()) > 0);
 }
