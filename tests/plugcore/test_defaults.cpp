@@ -26,7 +26,9 @@ struct Defaults : ::testing::Test {
     void SetUp() override
     {
 #if !defined(_WIN32)
-        folder = VstHost::programFolder() + "defaults-test-home";
+        // A home for each test: ctest runs them as processes of their own, side by side.
+        folder = VstHost::programFolder() + "defaults-test-home-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
         Platform::createFolder(folder);
         setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
 #endif

@@ -84,7 +84,9 @@ struct DefaultsFile {
     std::string path;
     DefaultsFile()
     {
-        const std::string folder = VstHost::programFolder() + "x11-editor-home";
+        // A home for each test: ctest runs them as processes of their own, side by side.
+        const std::string folder = VstHost::programFolder() + "x11-editor-home-" +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name();
         Platform::createFolder(folder);
         setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
         std::string appData;
