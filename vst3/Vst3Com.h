@@ -6,6 +6,8 @@
 
 #include <travesty/base.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstring>
 
 namespace Vst3Face {
@@ -24,6 +26,39 @@ template <class Interface, class Owner> Interface** asInterface(Face<Owner>& fac
 }
 
 inline bool sameId(const v3_tuid a, const v3_tuid b) { return std::memcmp(a, b, sizeof(v3_tuid)) == 0; }
+
+// The end of an object's queryInterface once it has picked the face for the asked ID (null: none it
+// has): that face, with a reference for the caller, or no interface.
+inline v3_result answerQuery(void* found, void** object, std::atomic<std::uint32_t>& references)
+{
+    *object = found;
+    if (!found)
+        return V3_NO_INTERFACE;
+    references.fetch_add(1, std::memory_order_relaxed);
+    return V3_OK;
+}
+
+// FUnknown, the first three calls of every face, for an object with `query(iid, object)` and one
+// `references` count for all its faces; the last release deletes it.
+template <class Owner> struct Counted {
+    static v3_result V3_API queryInterface(void* self, const v3_tuid iid, void** object)
+    {
+        return ownerOf<Owner>(self).query(iid, object);
+    }
+    static uint32_t V3_API addReference(void* self)
+    {
+        return ownerOf<Owner>(self).references.fetch_add(1, std::memory_order_relaxed) + 1;
+    }
+    static uint32_t V3_API release(void* self)
+    {
+        Owner& owner = ownerOf<Owner>(self);
+        const std::uint32_t left = owner.references.fetch_sub(1, std::memory_order_acq_rel) - 1;
+        if (left == 0)
+            delete &owner;
+        return left;
+    }
+    static constexpr v3_funknown unknown{queryInterface, addReference, release};
+};
 
 // ASCII into a VST3 UTF-16 string of `size` units, cut short and terminated.
 inline void putText(int16_t* to, int size, const char* from)

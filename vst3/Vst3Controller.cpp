@@ -104,11 +104,7 @@ v3_result Controller::query(const v3_tuid iid, void** object)
         found = &units;
     else if (sameId(iid, v3_connection_point_iid))
         found = &connection;
-    *object = found;
-    if (!found)
-        return V3_NO_INTERFACE;
-    references.fetch_add(1, std::memory_order_relaxed);
-    return V3_OK;
+    return answerQuery(found, object, references);
 }
 
 void Controller::link(SharedEffect* effect)
@@ -139,22 +135,9 @@ void Controller::readEffect()
 
 // --- FUnknown, for every interface -----------------------------------------------------------------
 
-v3_result V3_API queryInterface(void* self, const v3_tuid iid, void** object) { return of(self).query(iid, object); }
+constexpr v3_funknown unknown = Counted<Controller>::unknown;
 
-uint32_t V3_API addReference(void* self) { return of(self).references.fetch_add(1, std::memory_order_relaxed) + 1; }
-
-uint32_t V3_API release(void* self)
-{
-    Controller& c = of(self);
-    const std::uint32_t left = c.references.fetch_sub(1, std::memory_order_acq_rel) - 1;
-    if (left == 0)
-        delete &c;
-    return left;
-}
-
-constexpr v3_funknown unknown{queryInterface, addReference, release};
-
-void Controller::release() { Vst3Face::release(&controller); }
+void Controller::release() { Counted<Controller>::release(&controller); }
 
 // --- IPluginBase -------------------------------------------------------------------------------------
 
@@ -472,7 +455,7 @@ int createController(const unsigned char* iid, void** object)
     c->units = {&unitTable, c};
     c->connection = {&connectionTable, c};
     const v3_result result = c->query(iid, object);
-    release(&c->controller);  // the query's reference is the caller's
+    Counted<Controller>::release(&c->controller);  // the query's reference is the caller's
     return result;
 }
 

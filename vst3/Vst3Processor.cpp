@@ -87,29 +87,12 @@ v3_result Processor::query(const v3_tuid iid, void** object)
         found = &processor;
     else if (sameId(iid, v3_connection_point_iid))
         found = &connection;
-    *object = found;
-    if (!found)
-        return V3_NO_INTERFACE;
-    references.fetch_add(1, std::memory_order_relaxed);
-    return V3_OK;
+    return answerQuery(found, object, references);
 }
 
 // --- FUnknown, for every interface -----------------------------------------------------------------
 
-v3_result V3_API queryInterface(void* self, const v3_tuid iid, void** object) { return of(self).query(iid, object); }
-
-uint32_t V3_API addReference(void* self) { return of(self).references.fetch_add(1, std::memory_order_relaxed) + 1; }
-
-uint32_t V3_API release(void* self)
-{
-    Processor& p = of(self);
-    const std::uint32_t left = p.references.fetch_sub(1, std::memory_order_acq_rel) - 1;
-    if (left == 0)
-        delete &p;
-    return left;
-}
-
-constexpr v3_funknown unknown{queryInterface, addReference, release};
+constexpr v3_funknown unknown = Counted<Processor>::unknown;
 
 // --- IPluginBase -------------------------------------------------------------------------------------
 
@@ -449,7 +432,7 @@ int createProcessor(const unsigned char* iid, void** object)
         return V3_NOMEM;
     }
     const v3_result result = p->query(iid, object);
-    release(&p->component);  // the query's reference is the caller's
+    Counted<Processor>::release(&p->component);  // the query's reference is the caller's
     return result;
 }
 

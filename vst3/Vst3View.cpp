@@ -12,6 +12,7 @@
 #include "limiter/ProductFacts.h"
 #include "plugedit/EditorOps.h"
 #include "plugedit/EmbeddedEditor.h"
+#include "vst3/Vst3Com.h"
 
 namespace Vst3Face {
 
@@ -23,8 +24,6 @@ constexpr const char* windowPlatform = "HWND";
 constexpr const char* windowPlatform = "X11EmbedWindowID";
 #endif
 constexpr uint64_t timerMilliseconds = 20;  // as often as Linux hosts idle a VST 2.4 editor
-
-bool sameId(const v3_tuid a, const v3_tuid b) { return std::memcmp(a, b, sizeof(v3_tuid)) == 0; }
 
 // The editor's operations: the effect through the driver; edits told to the host's component handler.
 class ViewOps : public PlugEdit::EditorOps {
@@ -59,18 +58,8 @@ struct TimerTable : v3_funknown {
     v3_timer_handler timer;
 };
 
-struct View;
-
-// Each interface the host holds is a pointer to one of these: its function table first, then the view.
-struct Face {
-    const void* table;
-    View* owner;
-};
-
-View& of(void* self) { return *static_cast<Face*>(self)->owner; }
-
 struct View {
-    Face view{}, scaling{}, timer{};
+    Face<View> view{}, scaling{}, timer{};
     std::atomic<std::uint32_t> references{1};
     ViewOwner& owner;
     ViewOps ops;
@@ -100,6 +89,8 @@ struct View {
     }
 };
 
+View& of(void* self) { return ownerOf<View>(self); }
+
 v3_result View::query(const v3_tuid iid, void** object)
 {
     if (!object)
@@ -111,11 +102,7 @@ v3_result View::query(const v3_tuid iid, void** object)
         found = &scaling;
     else if (sameId(iid, v3_timer_handler_iid))
         found = &timer;
-    *object = found;
-    if (!found)
-        return V3_NO_INTERFACE;
-    references.fetch_add(1, std::memory_order_relaxed);
-    return V3_OK;
+    return answerQuery(found, object, references);
 }
 
 bool View::open()
@@ -152,20 +139,7 @@ void View::tick()
     window->tick(changed);
 }
 
-v3_result V3_API queryInterface(void* self, const v3_tuid iid, void** object) { return of(self).query(iid, object); }
-
-uint32_t V3_API addReference(void* self) { return of(self).references.fetch_add(1, std::memory_order_relaxed) + 1; }
-
-uint32_t V3_API release(void* self)
-{
-    View& v = of(self);
-    const std::uint32_t left = v.references.fetch_sub(1, std::memory_order_acq_rel) - 1;
-    if (left == 0)
-        delete &v;
-    return left;
-}
-
-constexpr v3_funknown unknown{queryInterface, addReference, release};
+constexpr v3_funknown unknown = Counted<View>::unknown;
 
 v3_result V3_API platformSupported(void*, const char* type)
 {
