@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "limiter/EditorLayout.h"
-#include "limiter/LimiterParams.h"
 
 namespace ClapFace {
 
@@ -24,7 +23,7 @@ void askFlush(void* context)
 
 EditorGui::EditorGui(Driver::EffectDriver& driver, EditNotes& notes, PlugEdit::MeterMailbox& meters,
                      const clap_host_t* host)
-    : driver(driver), meters(meters), host(host), ops(driver, notes, askFlush, const_cast<clap_host_t*>(host)),
+    : meters(meters), host(host), ops(driver, notes, askFlush, const_cast<clap_host_t*>(host)),
       scale(PlugEdit::EmbeddedEditor::desktopScale())
 {
     timers = static_cast<const clap_host_timer_support_t*>(host->get_extension(host, CLAP_EXT_TIMER_SUPPORT));
@@ -89,17 +88,8 @@ bool EditorGui::setParent(const clap_window_t& given)
 
 void EditorGui::onTimer(clap_id id)
 {
-    if (id != timer || !window || !window->isOpen())
-        return;
-    // What the host or a controller changed shows at the next redraw.
-    bool changed = driver.learningParameter() != shownLearn;
-    shownLearn = driver.learningParameter();
-    for (int i = 0; i < LimiterParams::count; ++i) {
-        const float value = driver.parameter(i);
-        changed |= value != shown[i];
-        shown[i] = value;
-    }
-    window->tick(changed);
+    if (id == timer && window && window->isOpen())
+        window->tick();
 }
 
 }  // namespace ClapFace

@@ -36,13 +36,12 @@ public:
     // Opens the editor in the host's window (of `windowApi`) and starts the host's timer where it needs
     // one; false without either.
     bool setParent(const clap_window_t& window);
-    // The host's timer: events, meters, values the host changed, redraw.
+    // The host's timer: values the host changed, events, meters, redraw.
     void onTimer(clap_id timer);
 
 private:
     bool open();
 
-    Driver::EffectDriver& driver;
     PlugEdit::MeterMailbox& meters;
     const clap_host_t* host;
     const clap_host_timer_support_t* timers = nullptr;
@@ -52,8 +51,6 @@ private:
     std::uintptr_t parent = 0;
     int scale;
     clap_id timer = CLAP_INVALID_ID;
-    float shown[8] = {};
-    int shownLearn = -1;
 };
 
 }  // namespace ClapFace

@@ -32,9 +32,9 @@ public:
     static int desktopScale();
 
     virtual ~EmbeddedEditor() = default;
-    // The host's timer, where it drives the editor: `changed` when values or the learn changed since the
-    // last tick (the host or a controller changed them).
-    virtual void tick(bool changed) = 0;
+    // The host's timer, where it drives the editor: what the host or a controller changed since the last
+    // tick (values, the learn) is shown, then the window's events, meters and drawing.
+    virtual void tick() = 0;
     virtual bool isOpen() = 0;
 };
 

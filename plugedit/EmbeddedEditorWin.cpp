@@ -8,6 +8,7 @@
 #include <new>
 
 #include "limiter/EditorLayout.h"
+#include "limiter/LimiterParams.h"
 #include "plugedit/EditWin.h"
 #include "plugedit/LimiterEdit.h"
 
@@ -28,8 +29,7 @@ public:
 
     void refresh() override
     {
-        const int count = parameterCount() < shownCount ? parameterCount() : shownCount;
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < LimiterParams::count; ++i) {
             // A learn the editor started ended when the controller came (the driver no longer runs it).
             if (EditCore::isLearning(i) && !formatOps.isLearning(i))
                 paramLearned(i);
@@ -43,16 +43,15 @@ public:
             publishMeters(block.get());
     }
 
-    void tick(bool) override {}
+    void tick() override {}
     // Open with a window of its own (a parent that is no window leaves none).
     bool isOpen() override { return LimiterEdit::isOpen() && openWindow() && openWindow()->hwnd; }
 
 private:
-    static constexpr int shownCount = 16;
     EditorOps& formatOps;
     MeterMailbox& source;
     std::unique_ptr<unsigned char[]> block;
-    float shown[shownCount];
+    float shown[LimiterParams::count];
 };
 
 }  // namespace

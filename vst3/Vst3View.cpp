@@ -68,8 +68,6 @@ struct View {
     std::unique_ptr<PlugEdit::EmbeddedEditor> window;
     std::uintptr_t parent = 0;
     int scale = PlugEdit::EmbeddedEditor::desktopScale();
-    float shown[LimiterParams::count] = {};
-    int shownLearn = -1;
 
     explicit View(ViewOwner& owner) : owner(owner), ops(owner) { owner.retain(); }
     ~View()
@@ -122,21 +120,11 @@ void View::detach()
     window.reset();
 }
 
-// The host's timer: what the host or a controller changed shows at the next redraw, then the window's
-// events, meter and drawing.
+// The host's timer: the window shows what changed, then its events, meter and drawing.
 void View::tick()
 {
-    if (!window || !window->isOpen())
-        return;
-    const int learning = owner.effect().learningParameter();
-    bool changed = learning != shownLearn;
-    shownLearn = learning;
-    for (int i = 0; i < LimiterParams::count; ++i) {
-        const float value = owner.value(i);
-        changed |= value != shown[i];
-        shown[i] = value;
-    }
-    window->tick(changed);
+    if (window && window->isOpen())
+        window->tick();
 }
 
 constexpr v3_funknown unknown = Counted<View>::unknown;

@@ -2,6 +2,7 @@
 #include "plugedit/EmbeddedEditor.h"
 
 #include "limiter/EditorLayout.h"
+#include "limiter/LimiterParams.h"
 #include "x11edit/EditorScale.h"
 #include "x11edit/EditorWindow.h"
 
@@ -11,9 +12,25 @@ namespace {
 
 class X11EmbeddedEditor final : public EmbeddedEditor {
 public:
-    explicit X11EmbeddedEditor(std::unique_ptr<X11Edit::EditorWindow> window) : window(std::move(window)) {}
-    void tick(bool changed) override
+    X11EmbeddedEditor(std::unique_ptr<X11Edit::EditorWindow> window, EditorOps& ops)
+        : window(std::move(window)), ops(ops)
     {
+    }
+    // The formats tell no editor what the host or a controller changed: each tick looks, and redraws
+    // when anything did.
+    void tick() override
+    {
+        bool changed = false;
+        int learning = -1;
+        for (int i = 0; i < LimiterParams::count; ++i) {
+            const float value = ops.parameter(i);
+            changed |= value != shown[i];
+            shown[i] = value;
+            if (ops.isLearning(i))
+                learning = i;
+        }
+        changed |= learning != shownLearn;
+        shownLearn = learning;
         if (changed)
             window->noteChange();
         window->idle();
@@ -22,6 +39,9 @@ public:
 
 private:
     std::unique_ptr<X11Edit::EditorWindow> window;
+    EditorOps& ops;
+    float shown[LimiterParams::count] = {};
+    int shownLearn = -1;
 };
 
 }  // namespace
@@ -39,7 +59,7 @@ std::unique_ptr<EmbeddedEditor> EmbeddedEditor::create(std::uintptr_t parent, Ed
         return nullptr;
     window->idle();  // shows itself before the first tick
     try {
-        return std::make_unique<X11EmbeddedEditor>(std::move(window));
+        return std::make_unique<X11EmbeddedEditor>(std::move(window), ops);
     } catch (...) {
         return nullptr;
     }
