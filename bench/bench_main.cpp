@@ -3,7 +3,7 @@
 // control inputs set by symbol), or another build of this one run with the same settings as ours
 // (before/after a change). --lanes keeps the limiter's vector passes linked into this program (the kernel,
 // its stages and TarnProcessReplacing, not the LV2 bundle, which has its own copy) to at most that width,
-// so the paths of processors without AVX-512 or AVX2 can be timed here too.
+// so the paths of processors without AVX-512 or AVX2 can be timed here too; the true-peak detector's too.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -14,6 +14,7 @@
 
 #include "bench/bench_limiter.h"
 #include "bench/bench_lv2.h"
+#include "limiter/InterSamplePeak.h"
 #include "limiter/VectorPasses.h"
 
 namespace {
@@ -56,6 +57,7 @@ int main(int argc, char** argv)
                              VectorPasses::widestLanes());
             VectorPasses::allowFours(lanes >= 4);
             VectorPasses::allowEights(lanes >= 8);
+            InterSamplePeak::limitWidth(2 * lanes);  // the true-peak detector's sums, as wide in floats
         } else
             rest.push_back(argv[i]);
     }

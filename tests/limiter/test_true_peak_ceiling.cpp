@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "limiter/InterSamplePeak.h"
 #include "limiter/TruePeakCeiling.h"
 
 #if TARN_HAVE_EBUR128
@@ -214,8 +215,9 @@ TEST(TruePeakCeiling, KeepsTheTruePeakUnderTheCeiling)
 }
 
 #if TARN_HAVE_EBUR128
-// Full-band white noise: its inter-sample peaks depend on how a meter rebuilds the top of the band, so
-// here the stage is held to the loudness standard's own four-times meter.
+// Full-band white noise: its inter-sample peaks depend on how a meter rebuilds the top of the band (the
+// 16-times reference reads it higher the longer its filter), so here the stage is held to the loudness
+// standard's own four-times meter.
 TEST(TruePeakCeiling, KeepsWhiteNoiseUnderTheCeilingAsTheLoudnessMeterReadsIt)
 {
     for (unsigned seed : {7u, 8u, 9u}) {
@@ -224,6 +226,31 @@ TEST(TruePeakCeiling, KeepsWhiteNoiseUnderTheCeilingAsTheLoudnessMeterReadsIt)
     }
 }
 #endif
+
+// The detector gives the same bits at every vector width the processor offers, from a fresh start (whose
+// first stretches are read twice) on: a render does not depend on the machine it ran on.
+TEST(InterSamplePeak, EveryVectorWidthGivesTheSameBits)
+{
+    const Stereo in = whiteNoise(1.3, 21);
+    std::vector<std::vector<double>> byWidth;
+    for (int floats : {4, 8, 16}) {
+        InterSamplePeak::limitWidth(floats);
+        if (InterSamplePeak::width() != floats)
+            break;
+        InterSamplePeak detector;
+        std::vector<double> peaks(in.left.size());
+        for (std::size_t at = 0; at < in.left.size(); at += 100) {
+            const int n = static_cast<int>(std::min<std::size_t>(100, in.left.size() - at));
+            detector.process(in.left.data() + at, in.right.data() + at, n, peaks.data() + at);
+        }
+        byWidth.push_back(peaks);
+    }
+    InterSamplePeak::limitWidth(16);
+    if (byWidth.size() < 2)
+        GTEST_SKIP() << "this processor or build offers only the four-float sums";
+    for (std::size_t w = 1; w < byWidth.size(); ++w)
+        EXPECT_EQ(byWidth[w], byWidth[0]) << (4 << w) << " floats";
+}
 
 // The stage only scales: every output frame is its input frame times a gain in (0, 1], the gain the stage
 // reports; nothing is clipped or reshaped, whatever the block size.
