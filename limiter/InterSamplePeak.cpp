@@ -110,9 +110,10 @@ InterSamplePeak::InterSamplePeak()
     reset();
 }
 
-void InterSamplePeak::reset()
+void InterSamplePeak::reset(int leadIn)
 {
     history = History{};
+    history.received = -static_cast<long long>(std::max(leadIn, 0));
 }
 
 void InterSamplePeak::limitWidth(int floats) { widthLimit.store(floats, std::memory_order_relaxed); }

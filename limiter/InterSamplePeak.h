@@ -31,7 +31,9 @@ public:
     static constexpr int maxFrames = 256;
 
     InterSamplePeak();
-    void reset();
+    // Clears the history. The first `leadIn` frames to come are not the signal's own (silence, or the
+    // latency of something before this): its start, mirrored for ffmpeg's reading, comes after them.
+    void reset(int leadIn = 0);
     // Takes up to maxFrames stereo frames; peaks[i] is the peak of both channels over the stretch that
     // begins `latency` frames before frame i (from that sample up to the next one). The same bits at
     // every vector width the processor offers.
@@ -63,7 +65,7 @@ public:
     struct History {
         alignas(64) float frames[sharpTaps + maxFrames][2];
         float previousLast[2];
-        long long received;
+        long long received;  // counted from the signal's first frame
         alignas(64) float start[startStretches + sharpTaps][2];  // frames -31 to 63
         float startPreviousLast[2];
     };

@@ -178,7 +178,7 @@ void process(const InterSamplePeak::Filters& filters, InterSamplePeak::History& 
         line[span + i][0] = frame[0];
         line[span + i][1] = frame[1];
         const long long f = first + i;
-        if (f < startFrames) {
+        if (f >= 0 && f < startFrames) {
             start[f][0] = frame[0];
             start[f][1] = frame[1];
             if (f >= 1 && f <= mirroredStretches) {

@@ -49,9 +49,9 @@ bool TruePeakCeiling::setup(double sampleRate, double ceilingDbtp, double allowa
     return true;
 }
 
-void TruePeakCeiling::reset()
+void TruePeakCeiling::reset(std::int32_t leadIn)
 {
-    detector.reset();
+    detector.reset(leadIn);
     holdFront = holdCount = 0;
     frameNumber = 0;
     released = 1.0;

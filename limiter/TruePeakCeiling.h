@@ -20,7 +20,9 @@ public:
     // in dBTP; `allowance` is a linear amplitude kept free under it for what comes after the stage (the
     // dither and rounding of a PCM file). False for a rate or ceiling it cannot work with.
     bool setup(double sampleRate, double ceilingDbtp, double allowance = 0.0);
-    void reset();
+    // Clears the state. The first `leadIn` frames to come precede the signal (the latency of a plug-in
+    // before the stage): the signal's start is read as beginning after them.
+    void reset(std::int32_t leadIn = 0);
     // Frames by which the output is late.
     std::int32_t latency() const { return delayFrames; }
     // Stereo; the outputs may be the inputs. `gains`, when given, receives each output frame's gain.

@@ -18,7 +18,7 @@ double uniform(std::uint32_t& state)
 
 }  // namespace
 
-std::unique_ptr<CeilingStage> CeilingStage::create(double sampleRate, double ceilingDbtp, double step,
+std::unique_ptr<CeilingStage> CeilingStage::create(double sampleRate, double ceilingDbtp, double step, int leadIn,
                                                    std::string& error)
 {
     std::unique_ptr<CeilingStage> stage(new CeilingStage);
@@ -30,6 +30,7 @@ std::unique_ptr<CeilingStage> CeilingStage::create(double sampleRate, double cei
         error = message.str();
         return nullptr;
     }
+    stage->ceiling_.reset(leadIn);
     return stage;
 }
 

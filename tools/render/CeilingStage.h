@@ -17,9 +17,11 @@ namespace Render {
 
 class CeilingStage : public Stage {
 public:
-    // `step` is the file's quantization step (0 for floating point or a lossy file: no dither). Null
-    // with a message for a ceiling the stage cannot hold.
-    static std::unique_ptr<CeilingStage> create(double sampleRate, double ceilingDbtp, double step, std::string& error);
+    // `step` is the file's quantization step (0 for floating point or a lossy file: no dither);
+    // `leadIn` the frames that come before the file's first (the latency of the stages before this one).
+    // Null with a message for a ceiling the stage cannot hold.
+    static std::unique_ptr<CeilingStage> create(double sampleRate, double ceilingDbtp, double step, int leadIn,
+                                                std::string& error);
     int latency() const override { return ceiling_.latency(); }
     void process(StereoBlock& block) override;
     // The stage's largest reduction so far, in dB (0 when it lowered nothing).

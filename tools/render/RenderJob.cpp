@@ -241,7 +241,7 @@ JobResult runJob(PluginHost::PluginFile& pluginFile, const JobSettings& settings
     std::unique_ptr<CeilingStage> ceiling;
     if (settings.truePeakCeilingDbtp) {
         ceiling = CeilingStage::create(shape.sampleRate, *settings.truePeakCeilingDbtp,
-                                       quantizationStep(outputShape.format), result.error);
+                                       quantizationStep(outputShape.format), plugin.latency(), result.error);
         if (!ceiling)
             return result;
         stages.push_back(ceiling.get());

@@ -72,7 +72,7 @@ bool renderForLoudness(PluginHost::PluginFile& pluginFile, const JobSettings& se
     std::unique_ptr<CeilingStage> ceiling;
     if (settings.truePeakCeilingDbtp) {
         ceiling = CeilingStage::create(shape.sampleRate, *settings.truePeakCeilingDbtp, quantizationStep(shape.format),
-                                       error);
+                                       plugin.latency(), error);
         if (!ceiling)
             return false;
         stages.push_back(ceiling.get());
