@@ -19,6 +19,7 @@
 #include "clap/EditNotes.h"
 #include "clap/EditorGui.h"
 #include "driver/EffectDriver.h"
+#include "driver/StateStream.h"
 #include "limiter/LimiterParams.h"
 #include "limiter/MeterBlock.h"
 #include "limiter/ProductFacts.h"
@@ -33,8 +34,6 @@ const char* const features[] = {CLAP_PLUGIN_FEATURE_AUDIO_EFFECT, CLAP_PLUGIN_FE
 
 // The rate an instance is made at, before the host activates it at its own.
 constexpr double rateBeforeActivation = 44100.0;
-// A stored state larger than this is no state of ours (ours are a few kilobytes).
-constexpr std::size_t largestState = 1 << 20;
 
 struct Instance {
     clap_plugin_t plugin{};
@@ -285,17 +284,11 @@ bool CLAP_ABI stateLoad(const clap_plugin_t* plugin, const clap_istream_t* strea
     if (!stream || !of(plugin).onMainThread())
         return false;
     std::vector<unsigned char> chunk;
-    unsigned char buffer[4096];
-    for (;;) {
-        const std::int64_t got = stream->read(stream, buffer, sizeof buffer);
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        chunk.insert(chunk.end(), buffer, buffer + got);
-        if (chunk.size() > largestState)
-            return false;
-    }
+    const auto read = [stream](unsigned char* buffer, std::int64_t size) {
+        return stream->read(stream, buffer, static_cast<std::uint64_t>(size));
+    };
+    if (!Driver::readStateStream(read, chunk))
+        return false;
     Instance& self = of(plugin);
     if (!self.driver->loadState(chunk.data(), chunk.size()))
         return false;

@@ -12,6 +12,7 @@
 #include <new>
 #include <vector>
 
+#include "driver/StateStream.h"
 #include "vst3/SharedEffect.h"
 #include "vst3/Vst3Com.h"
 #include "vst3/Vst3Ids.h"
@@ -23,7 +24,6 @@ namespace Vst3Face {
 
 namespace {
 
-constexpr std::size_t largestState = 1 << 20;
 // Events one process call hands the driver; more at one call are dropped.
 constexpr std::size_t eventCapacity = 512;
 // The longest latency (at the highest rate) the bypass's delay line must hold beyond a block.
@@ -152,17 +152,14 @@ v3_result V3_API setState(void* self, v3_bstream** stream)
     if (!stream)
         return V3_INVALID_ARG;
     std::vector<unsigned char> state;
-    unsigned char buffer[4096];
-    for (;;) {
+    const auto read = [stream](unsigned char* buffer, std::int64_t size) -> std::int64_t {
         int32_t got = 0;
-        if (v3_cpp_obj(stream)->read(stream, buffer, sizeof buffer, &got) != V3_OK || got < 0)
-            return V3_FALSE;
-        if (got == 0)
-            break;
-        state.insert(state.end(), buffer, buffer + got);
-        if (state.size() > largestState)
-            return V3_FALSE;
-    }
+        if (v3_cpp_obj(stream)->read(stream, buffer, static_cast<int32_t>(size), &got) != V3_OK)
+            return -1;
+        return got;
+    };
+    if (!Driver::readStateStream(read, state))
+        return V3_FALSE;
     std::vector<unsigned char> chunk;
     if (!chunkOfState(state, chunk) || !p.driver().loadState(chunk.data(), chunk.size()))
         return V3_FALSE;

@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <vector>
 
 #include "bench/BenchSignal.h"
 #include "driver/EffectDriver.h"
+#include "driver/StateStream.h"
 #include "limiter/Dither.h"
 #include "limiter/LimiterParams.h"
 #include "plugcore/ChunkFormat.h"
@@ -254,6 +256,39 @@ TEST(EffectDriver, BadStatesAreRefusedWithoutChangeOrMessage)
     }
     EXPECT_FALSE(driver->loadState(nullptr, 100));
     EXPECT_TRUE(boxes.take().empty());
+}
+
+// A host's state stream, read to its end in whatever pieces the host gives; a failure, a state too large
+// to be ours, or a count beyond the buffer the host was handed is refused without reading past it.
+TEST(StateStream, ReadsToTheEndAndTrustsNoCountTheHostGives)
+{
+    std::vector<unsigned char> stored(10000);
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        stored[i] = static_cast<unsigned char>(i * 7);
+    const auto streamOf = [](const std::vector<unsigned char>& bytes, std::int64_t piece, std::int64_t claimed = 0,
+                             bool failAtEnd = false) {
+        return [&bytes, piece, claimed, failAtEnd, at = std::size_t{0}](unsigned char* buffer,
+                                                                         std::int64_t size) mutable -> std::int64_t {
+            if (at == bytes.size())
+                return failAtEnd ? -1 : 0;
+            const auto n = static_cast<std::size_t>(std::min<std::int64_t>(
+                {piece, size, static_cast<std::int64_t>(bytes.size() - at)}));
+            std::memcpy(buffer, bytes.data() + at, n);
+            at += n;
+            return claimed ? claimed : static_cast<std::int64_t>(n);
+        };
+    };
+    std::vector<unsigned char> read;
+    for (std::int64_t piece : {1, 100, 4096, 1 << 20}) {
+        EXPECT_TRUE(Driver::readStateStream(streamOf(stored, piece), read)) << piece;
+        EXPECT_TRUE(read == stored) << piece;
+    }
+    EXPECT_FALSE(Driver::readStateStream(streamOf(stored, 100, 0, true), read));
+    EXPECT_FALSE(Driver::readStateStream(streamOf(stored, 100, 5000), read));  // more than it was asked for
+    const std::vector<unsigned char> huge(Driver::largestState + 1);
+    EXPECT_FALSE(Driver::readStateStream(streamOf(huge, 4096), read));
+    const std::vector<unsigned char> largest(Driver::largestState);
+    EXPECT_TRUE(Driver::readStateStream(streamOf(largest, 4096), read));
 }
 
 TEST(EffectDriver, LatencyAtEveryRateAndRatesRefused)
