@@ -96,11 +96,11 @@ protected:
     void TearDown() override { (void)std::system(("rm -rf '" + folder + "'").c_str()); }
 
     // A signal made by sox: `synth` arguments, then effects; floating point, so levels over full scale
-    // are kept, not clipped.
+    // are kept, not clipped. Repeatable: its noise is the same on every run.
     std::string soxSignal(const std::string& name, const std::string& synth, const std::string& effects = "")
     {
         const std::string path = folder + name;
-        const std::string out = run("sox -n -r 44100 -e floating-point -b 32 -c 2 '" + path + "' synth 6 " + synth +
+        const std::string out = run("sox -R -n -r 44100 -e floating-point -b 32 -c 2 '" + path + "' synth 6 " + synth +
                                     (effects.empty() ? "" : " " + effects));
         EXPECT_EQ(access(path.c_str(), R_OK), 0) << out;
         return path;
