@@ -41,6 +41,24 @@ bool readable(const void* data, std::size_t size, const char* ownName)
     return true;
 }
 
+bool readCurrent(const void* data, std::size_t size, const char* ownName, float* values, int count, int& program,
+                 int programs)
+{
+    if (!readable(data, size, ownName))
+        return false;
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (std::size_t at = headerSize; at < size; at += 1 + bodySize(static_cast<Kind>(bytes[at]))) {
+        const unsigned char* body = bytes + at + 1;
+        if (bytes[at] == paramValue && body[0] < count) {
+            const float value = decodeValue(static_cast<std::uint16_t>(body[1] | (body[2] << 8)));
+            values[body[0]] = value > 1.0f ? 1.0f : value;  // as the effect's table keeps it
+        } else if (bytes[at] == currentProgram && body[0] < programs) {
+            program = body[0];
+        }
+    }
+    return true;
+}
+
 void Writer::raw(const char* data, std::size_t count) { bytes.insert(bytes.end(), data, data + count); }
 
 }  // namespace Chunk

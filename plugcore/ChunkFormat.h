@@ -43,6 +43,14 @@ inline float decodeValue(std::uint16_t stored) { return static_cast<float>(store
 // applying part of it and without the message box.
 bool readable(const void* data, std::size_t size, const char* ownName);
 
+// What an effect's current state would be after taking these bytes, read without an effect (for a
+// format's controller that has none at hand): each parameter's last value record, as a normalized value
+// (`values[i]` kept where there is none, or for i >= count), and the current-program record (`program`
+// kept where there is none or it names no program below `programs`). False, changing nothing, for bytes
+// the effect would refuse (see readable).
+bool readCurrent(const void* data, std::size_t size, const char* ownName, float* values, int count, int& program,
+                 int programs);
+
 class Writer {
 public:
     void header();

@@ -13,13 +13,18 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
+#include "driver/StateStream.h"
 #include "limiter/LimiterParams.h"
 #include "limiter/ParamUnits.h"
+#include "limiter/ProductFacts.h"
+#include "plugcore/ChunkFormat.h"
 #include "vst3/SharedEffect.h"
 #include "vst3/Vst3Com.h"
 #include "vst3/Vst3Link.h"
 #include "vst3/Vst3Params.h"
+#include "vst3/Vst3State.h"
 #include "vst3/Vst3View.h"
 
 namespace Vst3Face {
@@ -147,10 +152,36 @@ v3_result V3_API terminate(void*) { return V3_OK; }
 // --- IEditController --------------------------------------------------------------------------------
 
 // The host gives the controller the state it gave the processor: linked, the processor has loaded it
-// already, and its values are read from there (the chunk is the effect's to read).
-v3_result V3_API setComponentState(void* self, v3_bstream**)
+// already, and its values are read from there. Not linked (a host that keeps the halves apart, or that
+// sets this before it connects them), the values are read from the state itself, as the effect reads it.
+v3_result V3_API setComponentState(void* self, v3_bstream** stream)
 {
-    of(self).readEffect();
+    Controller& c = of(self);
+    if (c.shared) {
+        c.readEffect();
+        return V3_OK;
+    }
+    if (!stream)
+        return V3_INVALID_ARG;
+    const auto read = [stream](unsigned char* buffer, std::int64_t size) -> std::int64_t {
+        int32_t got = 0;
+        if (v3_cpp_obj(stream)->read(stream, buffer, static_cast<int32_t>(size), &got) != V3_OK)
+            return -1;
+        return got;
+    };
+    std::vector<unsigned char> state, chunk;
+    if (!Driver::readStateStream(read, state) || !chunkOfState(state, chunk))
+        return V3_FALSE;
+    float current[LimiterParams::count];
+    for (int i = 0; i < LimiterParams::count; ++i)
+        current[i] = static_cast<float>(c.values[i]);
+    int program = c.programIndex(c.values[programId]);
+    if (!PlugCore::Chunk::readCurrent(chunk.data(), chunk.size(), ProductFacts::name, current, LimiterParams::count,
+                                      program, lastProgram + 1))
+        return V3_FALSE;
+    for (int i = 0; i < LimiterParams::count; ++i)
+        c.values[i] = current[i];
+    c.values[programId] = c.programValue(program);
     return V3_OK;
 }
 

@@ -180,3 +180,38 @@ TEST_F(ChunkTest, RecordsForMissingParametersOrProgramsAreSkipped)
         EXPECT_EQ(std::string(plug().program(p).name), "Init " + std::to_string(p + 1));
     EXPECT_EQ(host->takeRequests().size(), 1u);
 }
+
+// Read without an effect, a chunk gives the values and the program the effect has after taking it: a
+// bank, a preset, out-of-range records; and nothing at all from a chunk the effect refuses.
+TEST_F(ChunkTest, ReadWithoutTheEffectAsTheEffectReadsIt)
+{
+    host->dispatch(effSetProgram, 0, 3);
+    host->setParameter(2, 0.3f);
+    Bytes odd = header();
+    value(odd, 1, 65535);  // above full scale
+    value(odd, 9, 100);    // no such parameter
+    odd.insert(odd.end(), {3, 9});  // no such program
+    for (const Bytes& chunk : {get(false), get(true), odd}) {
+        float values[5] = {0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
+        int program = 7;
+        auto fresh = HostedEffect::create(limiterEntry);
+        for (int i = 0; i < 5; ++i)
+            fresh->setParameter(i, 0.5f);
+        fresh->dispatch(effSetProgram, 0, 7);
+        for (int i = 0; i < 5; ++i)
+            fresh->setParameter(i, 0.5f);
+        ASSERT_TRUE(PlugCore::Chunk::readCurrent(chunk.data(), chunk.size(), "Tarn", values, 5, program, 8));
+        Bytes copy = chunk;
+        fresh->dispatch(effSetChunk, 0, static_cast<VstIntPtr>(copy.size()), copy.data());
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(values[i], fresh->getParameter(i)) << i;
+        EXPECT_EQ(program, fresh->dispatch(effGetProgram));
+    }
+    Bytes cut = get(false);
+    cut.pop_back();
+    float values[5] = {0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
+    int program = 7;
+    EXPECT_FALSE(PlugCore::Chunk::readCurrent(cut.data(), cut.size(), "Tarn", values, 5, program, 8));
+    EXPECT_EQ(values[1], 0.5f);
+    EXPECT_EQ(program, 7);
+}

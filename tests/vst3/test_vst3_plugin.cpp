@@ -7,6 +7,7 @@
 #include <travesty/unit.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <vector>
@@ -213,6 +214,72 @@ TEST(Vst3Plugin, TheProcessorAndItsControllerAreTwoClassesByTheConvention)
     ASSERT_EQ(v3_cpp_obj(alone)->get_parameter_string_for_value(alone, LimiterParams::count + 1, 1.0, text), V3_OK);
     EXPECT_EQ(narrow(text), "Program 8");
     EXPECT_EQ(v3_cpp_obj(alone)->create_view(alone, "editor"), nullptr);
+    v3_cpp_obj_unref(alone);
+}
+
+namespace {
+
+// Bytes a host hands over as a stream, read only.
+struct ReadStream {
+    struct Table : v3_funknown {
+        v3_bstream stream;
+    };
+    const Table* table;
+    std::vector<unsigned char> bytes;
+    std::size_t at = 0;
+
+    static v3_result V3_API query(void*, const v3_tuid, void** object)
+    {
+        *object = nullptr;
+        return V3_NO_INTERFACE;
+    }
+    static uint32_t V3_API counted(void*) { return 1; }
+    static v3_result V3_API read(void* self, void* buffer, int32_t size, int32_t* got)
+    {
+        ReadStream& s = *static_cast<ReadStream*>(self);
+        const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(std::max(size, 0)), s.bytes.size() - s.at);
+        std::memcpy(buffer, s.bytes.data() + s.at, n);
+        s.at += n;
+        *got = static_cast<int32_t>(n);
+        return V3_OK;
+    }
+    static v3_result V3_API write(void*, void*, int32_t, int32_t*) { return V3_NOT_IMPLEMENTED; }
+    static v3_result V3_API seek(void*, int64_t, int32_t, int64_t*) { return V3_NOT_IMPLEMENTED; }
+    static v3_result V3_API tell(void*, int64_t*) { return V3_NOT_IMPLEMENTED; }
+
+    explicit ReadStream(std::vector<unsigned char> from) : table(&methods), bytes(std::move(from)) {}
+    v3_bstream** stream() { return static_cast<v3_bstream**>(static_cast<void*>(&table)); }
+    static const Table methods;
+};
+const ReadStream::Table ReadStream::methods = {{query, counted, counted}, {read, write, seek, tell}};
+
+}  // namespace
+
+// A host that sets the controller's state before it connects the two halves, or never connects them:
+// the controller reads the values and the program from the state itself, as the effect reads them, and
+// refuses a state the effect would refuse, changing nothing.
+TEST(Vst3Plugin, AControllerNotLinkedReadsTheStateItself)
+{
+    ASSERT_TRUE(vst3File());
+    v3_plugin_factory** factory = vst3File()->factory();
+    v3_class_info controller{};
+    ASSERT_EQ(v3_cpp_obj(factory)->get_class_info(factory, 1, &controller), V3_OK);
+    void* made = nullptr;
+    ASSERT_EQ(v3_cpp_obj(factory)->create_instance(factory, controller.class_id, v3_edit_controller_iid, &made), V3_OK);
+    auto** alone = static_cast<v3_edit_controller**>(made);
+    constexpr v3_param_id programId = LimiterParams::count + 1;
+
+    ReadStream bank(vstBankWith(0.25f, 5));  // program 5 at -15 dB
+    EXPECT_EQ(v3_cpp_obj(alone)->set_component_state(alone, bank.stream()), V3_OK);
+    EXPECT_EQ(v3_cpp_obj(alone)->get_parameter_normalised(alone, 0), 0.25);
+    EXPECT_DOUBLE_EQ(v3_cpp_obj(alone)->get_parameter_normalised(alone, programId), 5.0 / 7);
+
+    std::vector<unsigned char> damaged = vstBankWith(0.75f, 2);
+    damaged.resize(damaged.size() - 1);  // its last record cut short
+    ReadStream cut(damaged);
+    EXPECT_EQ(v3_cpp_obj(alone)->set_component_state(alone, cut.stream()), V3_FALSE);
+    EXPECT_EQ(v3_cpp_obj(alone)->get_parameter_normalised(alone, 0), 0.25);
+    EXPECT_DOUBLE_EQ(v3_cpp_obj(alone)->get_parameter_normalised(alone, programId), 5.0 / 7);
     v3_cpp_obj_unref(alone);
 }
 
