@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/StateStream.h"
 #include "limiter/LimiterParams.h"
 #include "limiter/ParamUnits.h"
 #include "limiter/ProductFacts.h"
@@ -25,6 +24,7 @@
 #include "vst3/Vst3Link.h"
 #include "vst3/Vst3Params.h"
 #include "vst3/Vst3State.h"
+#include "vst3/Vst3Stream.h"
 #include "vst3/Vst3View.h"
 
 namespace Vst3Face {
@@ -163,14 +163,8 @@ v3_result V3_API setComponentState(void* self, v3_bstream** stream)
     }
     if (!stream)
         return V3_INVALID_ARG;
-    const auto read = [stream](unsigned char* buffer, std::int64_t size) -> std::int64_t {
-        int32_t got = 0;
-        if (v3_cpp_obj(stream)->read(stream, buffer, static_cast<int32_t>(size), &got) != V3_OK)
-            return -1;
-        return got;
-    };
     std::vector<unsigned char> state, chunk;
-    if (!Driver::readStateStream(read, state) || !chunkOfState(state, chunk))
+    if (!readWholeStream(stream, state) || !chunkOfState(state, chunk))
         return V3_FALSE;
     float current[LimiterParams::count];
     for (int i = 0; i < LimiterParams::count; ++i)

@@ -12,13 +12,13 @@
 #include <new>
 #include <vector>
 
-#include "driver/StateStream.h"
 #include "vst3/SharedEffect.h"
 #include "vst3/Vst3Com.h"
 #include "vst3/Vst3Ids.h"
 #include "vst3/Vst3Link.h"
 #include "vst3/Vst3Params.h"
 #include "vst3/Vst3State.h"
+#include "vst3/Vst3Stream.h"
 
 namespace Vst3Face {
 
@@ -152,13 +152,7 @@ v3_result V3_API setState(void* self, v3_bstream** stream)
     if (!stream)
         return V3_INVALID_ARG;
     std::vector<unsigned char> state;
-    const auto read = [stream](unsigned char* buffer, std::int64_t size) -> std::int64_t {
-        int32_t got = 0;
-        if (v3_cpp_obj(stream)->read(stream, buffer, static_cast<int32_t>(size), &got) != V3_OK)
-            return -1;
-        return got;
-    };
-    if (!Driver::readStateStream(read, state))
+    if (!readWholeStream(stream, state))
         return V3_FALSE;
     std::vector<unsigned char> chunk;
     if (!chunkOfState(state, chunk) || !p.driver().loadState(chunk.data(), chunk.size()))
