@@ -42,7 +42,7 @@ bool readable(const void* data, std::size_t size, const char* ownName)
 }
 
 bool readCurrent(const void* data, std::size_t size, const char* ownName, float* values, int count, int& program,
-                 int programs)
+                 int programs, char (*names)[programNameBytes])
 {
     if (!readable(data, size, ownName))
         return false;
@@ -54,6 +54,9 @@ bool readCurrent(const void* data, std::size_t size, const char* ownName, float*
             values[body[0]] = value > 1.0f ? 1.0f : value;  // as the effect's table keeps it
         } else if (bytes[at] == currentProgram && body[0] < programs) {
             program = body[0];
+        } else if (bytes[at] == programEntry && body[0] < programs && names) {
+            std::memcpy(names[body[0]], body + 1, programNameBytes);
+            names[body[0]][programNameBytes - 1] = 0;  // as the effect ends it
         }
     }
     return true;

@@ -45,11 +45,12 @@ bool readable(const void* data, std::size_t size, const char* ownName);
 
 // What an effect's current state would be after taking these bytes, read without an effect (for a
 // format's controller that has none at hand): each parameter's last value record, as a normalized value
-// (`values[i]` kept where there is none, or for i >= count), and the current-program record (`program`
-// kept where there is none or it names no program below `programs`). False, changing nothing, for bytes
-// the effect would refuse (see readable).
+// (`values[i]` kept where there is none, or for i >= count), the current-program record (`program` kept
+// where there is none or it names no program below `programs`) and, where `names` is given, each
+// program's name from its entry (kept where there is none). False, changing nothing, for bytes the
+// effect would refuse (see readable).
 bool readCurrent(const void* data, std::size_t size, const char* ownName, float* values, int count, int& program,
-                 int programs);
+                 int programs, char (*names)[programNameBytes] = nullptr);
 
 class Writer {
 public:

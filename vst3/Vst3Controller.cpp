@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -41,11 +42,15 @@ struct Controller : ViewOwner {
     v3_connection_point** peer = nullptr;
     // The values as the host last gave them (or the processor's, read when linked or given a state).
     double values[visibleIds] = {};
+    // The programs' names while not linked: "Program N", or as a state given since named them.
+    char namesUnlinked[lastProgram + 1][PlugCore::Chunk::programNameBytes] = {};
 
     Controller()
     {
         for (int i = 0; i < LimiterParams::count; ++i)
             values[i] = LimiterParams::declarations[i].defaultValue;
+        for (int p = 0; p <= lastProgram; ++p)
+            std::snprintf(namesUnlinked[p], sizeof namesUnlinked[p], "Program %d", p + 1);
     }
     ~Controller()
     {
@@ -171,7 +176,7 @@ v3_result V3_API setComponentState(void* self, v3_bstream** stream)
         current[i] = static_cast<float>(c.values[i]);
     int program = c.programIndex(c.values[programId]);
     if (!PlugCore::Chunk::readCurrent(chunk.data(), chunk.size(), ProductFacts::name, current, LimiterParams::count,
-                                      program, lastProgram + 1))
+                                      program, lastProgram + 1, c.namesUnlinked))
         return V3_FALSE;
     for (int i = 0; i < LimiterParams::count; ++i)
         c.values[i] = current[i];
@@ -219,12 +224,13 @@ v3_result V3_API parameterInfo(void*, int32_t index, v3_param_info* info)
     return V3_OK;
 }
 
-// A program's name as the effect holds it (a loaded bank may have renamed it), or "Program N" unlinked.
+// A program's name as the effect holds it (a loaded bank may have renamed it), or unlinked as the last
+// state named it ("Program N" before any).
 std::string programName(const Controller& c, int index)
 {
     if (c.shared)
         return c.shared->driver().programName(index);
-    return "Program " + std::to_string(index + 1);
+    return c.namesUnlinked[index];
 }
 
 v3_result V3_API stringForValue(void* self, v3_param_id id, double value, v3_str_128 output)

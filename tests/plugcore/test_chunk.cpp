@@ -1,6 +1,7 @@
 // The chunk: what is written for a program and a bank, and how every kind of bad block is refused.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "plugcore/ChunkFormat.h"
@@ -187,6 +188,8 @@ TEST_F(ChunkTest, ReadWithoutTheEffectAsTheEffectReadsIt)
 {
     host->dispatch(effSetProgram, 0, 3);
     host->setParameter(2, 0.3f);
+    char renamed[] = "A name of exactly 23 chs";  // one longer than a program's name keeps
+    host->dispatch(effSetProgramName, 0, 0, renamed);
     Bytes odd = header();
     value(odd, 1, 65535);  // above full scale
     value(odd, 9, 100);    // no such parameter
@@ -194,18 +197,24 @@ TEST_F(ChunkTest, ReadWithoutTheEffectAsTheEffectReadsIt)
     for (const Bytes& chunk : {get(false), get(true), odd}) {
         float values[5] = {0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
         int program = 7;
+        char names[8][PlugCore::Chunk::programNameBytes] = {};
+        for (int p = 0; p < 8; ++p)
+            std::snprintf(names[p], sizeof names[p], "Init %d", p + 1);
         auto fresh = HostedEffect::create(limiterEntry);
         for (int i = 0; i < 5; ++i)
             fresh->setParameter(i, 0.5f);
         fresh->dispatch(effSetProgram, 0, 7);
         for (int i = 0; i < 5; ++i)
             fresh->setParameter(i, 0.5f);
-        ASSERT_TRUE(PlugCore::Chunk::readCurrent(chunk.data(), chunk.size(), "Tarn", values, 5, program, 8));
+        ASSERT_TRUE(PlugCore::Chunk::readCurrent(chunk.data(), chunk.size(), "Tarn", values, 5, program, 8, names));
         Bytes copy = chunk;
         fresh->dispatch(effSetChunk, 0, static_cast<VstIntPtr>(copy.size()), copy.data());
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(values[i], fresh->getParameter(i)) << i;
         EXPECT_EQ(program, fresh->dispatch(effGetProgram));
+        const auto& freshPlug = *static_cast<PlugCore::Plug*>(static_cast<AudioEffect*>(fresh->effect()->object));
+        for (int p = 0; p < 8; ++p)
+            EXPECT_STREQ(names[p], freshPlug.program(p).name) << p;
     }
     Bytes cut = get(false);
     cut.pop_back();

@@ -256,8 +256,8 @@ const ReadStream::Table ReadStream::methods = {{query, counted, counted}, {read,
 }  // namespace
 
 // A host that sets the controller's state before it connects the two halves, or never connects them:
-// the controller reads the values and the program from the state itself, as the effect reads them, and
-// refuses a state the effect would refuse, changing nothing.
+// the controller reads the values, the program and the programs' names from the state itself, as the
+// effect reads them, and refuses a state the effect would refuse, changing nothing.
 TEST(Vst3Plugin, AControllerNotLinkedReadsTheStateItself)
 {
     ASSERT_TRUE(vst3File());
@@ -273,6 +273,9 @@ TEST(Vst3Plugin, AControllerNotLinkedReadsTheStateItself)
     EXPECT_EQ(v3_cpp_obj(alone)->set_component_state(alone, bank.stream()), V3_OK);
     EXPECT_EQ(v3_cpp_obj(alone)->get_parameter_normalised(alone, 0), 0.25);
     EXPECT_DOUBLE_EQ(v3_cpp_obj(alone)->get_parameter_normalised(alone, programId), 5.0 / 7);
+    v3_str_128 text{};
+    ASSERT_EQ(v3_cpp_obj(alone)->get_parameter_string_for_value(alone, programId, 5.0 / 7, text), V3_OK);
+    EXPECT_EQ(narrow(text), "Init 6");  // the bank's name, not the controller's own "Program 6"
 
     std::vector<unsigned char> damaged = vstBankWith(0.75f, 2);
     damaged.resize(damaged.size() - 1);  // its last record cut short
