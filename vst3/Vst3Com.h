@@ -59,6 +59,16 @@ template <class Owner> struct Counted {
     }
     static constexpr v3_funknown unknown{queryInterface, addReference, release};
 };
+// A host's object kept in place of the one held before: a reference taken on the new one, the old one's
+// given back (either may be null).
+template <class Interface> void replaceHeld(Interface**& held, Interface** next)
+{
+    if (next)
+        v3_cpp_obj_ref(next);
+    if (held)
+        v3_cpp_obj_unref(held);
+    held = next;
+}
 
 // ASCII into a VST3 UTF-16 string of `size` units, cut short and terminated.
 inline void putText(int16_t* to, int size, const char* from)

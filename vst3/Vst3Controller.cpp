@@ -348,11 +348,7 @@ v3_result V3_API setParameterNormalized(void* self, v3_param_id id, double value
 v3_result V3_API setComponentHandler(void* self, v3_component_handler** handler)
 {
     Controller& c = of(self);
-    if (handler)
-        v3_cpp_obj_ref(handler);
-    if (c.handler_)
-        v3_cpp_obj_unref(c.handler_);
-    c.handler_ = handler;
+    replaceHeld(c.handler_, handler);
     if (c.shared)
         c.shared->setHandler(handler);
     return V3_OK;

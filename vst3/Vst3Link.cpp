@@ -37,32 +37,16 @@ struct LinkMessage {
     std::atomic<std::uint32_t> references{1};
     std::int64_t token = 0, process = 0;
 
-    static v3_result V3_API query(void* self, const v3_tuid iid, void** object)
+    v3_result query(const v3_tuid iid, void** object)
     {
-        LinkMessage& m = ownerOf<LinkMessage>(self);
+        if (!object)
+            return V3_INVALID_ARG;
         void* found = nullptr;
         if (sameId(iid, v3_funknown_iid) || sameId(iid, v3_message_iid))
-            found = &m.message;
+            found = &message;
         else if (sameId(iid, v3_attribute_list_iid))
-            found = &m.attributes;
-        if (object)
-            *object = found;
-        if (!found)
-            return V3_NO_INTERFACE;
-        m.references.fetch_add(1, std::memory_order_relaxed);
-        return V3_OK;
-    }
-    static uint32_t V3_API addReference(void* self)
-    {
-        return ownerOf<LinkMessage>(self).references.fetch_add(1, std::memory_order_relaxed) + 1;
-    }
-    static uint32_t V3_API release(void* self)
-    {
-        LinkMessage& m = ownerOf<LinkMessage>(self);
-        const std::uint32_t left = m.references.fetch_sub(1, std::memory_order_acq_rel) - 1;
-        if (left == 0)
-            delete &m;
-        return left;
+            found = &attributes;
+        return answerQuery(found, object, references);
     }
 
     static const char* V3_API messageId(void*) { return linkId; }
@@ -105,9 +89,9 @@ struct LinkMessage {
     static v3_result V3_API getBinary(void*, const char*, const void**, uint32_t*) { return V3_FALSE; }
 };
 
-const v3_message_cpp messageTable = {{LinkMessage::query, LinkMessage::addReference, LinkMessage::release},
+const v3_message_cpp messageTable = {Counted<LinkMessage>::unknown,
                                      {LinkMessage::messageId, LinkMessage::setMessageId, LinkMessage::getAttributes}};
-const v3_attribute_list_cpp attributesTable = {{LinkMessage::query, LinkMessage::addReference, LinkMessage::release},
+const v3_attribute_list_cpp attributesTable = {Counted<LinkMessage>::unknown,
                                                {LinkMessage::setInt, LinkMessage::getInt, LinkMessage::setFloat,
                                                 LinkMessage::getFloat, LinkMessage::setString, LinkMessage::getString,
                                                 LinkMessage::setBinary, LinkMessage::getBinary}};
@@ -126,7 +110,7 @@ void sendLink(v3_connection_point** peer, std::uint64_t token)
     m->token = static_cast<std::int64_t>(token);
     m->process = processId();
     v3_cpp_obj(peer)->notify(peer, asInterface<v3_message>(m->message));
-    LinkMessage::release(&m->message);
+    Counted<LinkMessage>::release(&m->message);
 }
 
 SharedEffect* linkedEffect(v3_message** message)

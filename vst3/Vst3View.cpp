@@ -181,11 +181,7 @@ v3_result V3_API onFocus(void*, v3_bool) { return V3_OK; }
 v3_result V3_API setFrame(void* self, v3_plugin_frame** frame)
 {
     View& v = of(self);
-    if (frame)
-        v3_cpp_obj_ref(frame);
-    if (v.frame)
-        v3_cpp_obj_unref(v.frame);
-    v.frame = frame;
+    replaceHeld(v.frame, frame);
     return V3_OK;
 }
 
